@@ -1,0 +1,57 @@
+// Process-wide memory accounting. Every engine and support object is created
+// and deleted through it (see PLOV_MANAGED_ALLOCATION): it keeps the balance
+// of creations and deletions and, while tracing is switched on by a host,
+// writes one line per event into "plov-allocations.txt".
+#ifndef KEFO_SUPPORT_MEMORY_MANAGER_H
+#define KEFO_SUPPORT_MEMORY_MANAGER_H
+
+#include <cstddef>
+
+class PLOVMemoryManager {
+public:
+    static void Start();
+    static void Stop();
+
+    // Zero-filled allocation; throws the memory-overflow PLOVException when
+    // the allocation fails.
+    static void* NewCell(std::size_t size);
+    // Zero-filled reallocation of a block made by NewCell.
+    static void* ResizeCell(void* pointer, std::size_t oldSize, std::size_t newSize);
+    // Releases a block made by NewCell; a null pointer is an internal error.
+    static void DeleteCell(void* pointer);
+    // Releases without the null-pointer check (used by operator delete).
+    static void ReleaseCell(void* pointer) noexcept;
+
+    static void SetTraceAllocations(bool flag);
+    static bool GetTraceAllocations();
+    static void TraceNew(void* pointer, const char* className);
+    static void TraceDelete(void* pointer, const char* className);
+    static void TraceAllocationDebugPoint(const char* text);
+    static void TraceAllocationBalance(const char* text);
+    static void Dump(const char* text);
+    static long GetAllocationBalance();
+
+    // Test hook: after `count` further successful allocations through
+    // NewCell/ResizeCell, the next one fails as if the machine were out of
+    // memory. A negative count (the default) never fails.
+    static void SetAllocationFailureCountdown(long count);
+
+    static const char* traceFileName;
+    static const char* dumpFileName;
+};
+
+// Gives a class its own operator new/delete routed through the accounting.
+#define PLOV_MANAGED_ALLOCATION(ClassName)                                        \
+public:                                                                           \
+    static void* operator new(std::size_t size) {                                 \
+        void* p = PLOVMemoryManager::NewCell(size);                               \
+        PLOVMemoryManager::TraceNew(p, #ClassName);                               \
+        return p;                                                                 \
+    }                                                                             \
+    static void operator delete(void* p) noexcept {                               \
+        if (p == nullptr) return;                                                 \
+        PLOVMemoryManager::TraceDelete(p, #ClassName);                            \
+        PLOVMemoryManager::ReleaseCell(p);                                        \
+    }
+
+#endif
