@@ -1,0 +1,83 @@
+#include "io/model_lexer.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+struct Lexed {
+    int code;
+    std::string text;
+    int line;
+    int column;
+};
+
+std::vector<Lexed> Lex(const std::string& text) {
+    KEFOModelLexer lexer;
+    lexer.InitializeFromText("m.sbe", text);
+    std::vector<Lexed> out;
+    for (int i = 0; KEFOToken* t = lexer.GetToken(i); ++i)
+        out.push_back({t->GetKind(), t->GetText(), t->GetLine(), t->GetColumn()});
+    return out;
+}
+
+TEST(KEFOModelLexerTest, WordsPathsAndKeywords) {
+    auto tokens = Lex("basic-event a.b_c.d-1 = exponential(1.0e-3);");
+    ASSERT_EQ(tokens.size(), 8u);
+    EXPECT_EQ(tokens[0].code, KEFOModelLexer::KwBasicEvent);
+    EXPECT_EQ(tokens[1].code, KEFOModelLexer::Path);
+    EXPECT_EQ(tokens[1].text, "a.b_c.d-1");
+    EXPECT_EQ(tokens[2].code, '=');
+    EXPECT_EQ(tokens[3].code, KEFOModelLexer::KwExponential);
+    EXPECT_EQ(tokens[5].code, KEFOModelLexer::Real);
+    EXPECT_EQ(tokens[5].text, "1.0e-3");
+    EXPECT_EQ(tokens[7].code, ';');
+    // Keywords are case-sensitive.
+    EXPECT_EQ(Lex("Block")[0].code, KEFOModelLexer::Identifier);
+    EXPECT_EQ(Lex("periodic-test")[0].code, KEFOModelLexer::KwPeriodicTest);
+}
+
+TEST(KEFOModelLexerTest, NumbersOperatorsAndLocations) {
+    auto tokens = Lex("12 3.5 2e10 7E+2\n  == != <= >= < > !");
+    std::vector<int> codes;
+    for (auto& t : tokens) codes.push_back(t.code);
+    EXPECT_EQ(codes, (std::vector<int>{202, 203, 203, 203, 210, 211, 212, 213, '<', '>', -1}));
+    EXPECT_EQ(tokens[4].line, 2);
+    EXPECT_EQ(tokens[4].column, 3);
+    EXPECT_EQ(Lex("1e")[0].code, KEFOModelLexer::Erroneous);
+    EXPECT_EQ(Lex("a.")[0].code, KEFOModelLexer::Erroneous);
+    EXPECT_EQ(Lex("a.1")[0].code, KEFOModelLexer::Erroneous);
+}
+
+TEST(KEFOModelLexerTest, StringsLabelsAndComments) {
+    auto tokens = Lex("\"file.txt\" // comment\n\"\"\"A label\nover lines\"\"\" /* block */ x");
+    ASSERT_EQ(tokens.size(), 3u);
+    EXPECT_EQ(tokens[0].code, KEFOModelLexer::String);
+    EXPECT_EQ(tokens[0].text, "file.txt");
+    EXPECT_EQ(tokens[1].code, KEFOModelLexer::Label);
+    EXPECT_EQ(tokens[1].text, "A label\nover lines");
+    EXPECT_EQ(tokens[2].text, "x");
+    EXPECT_EQ(tokens[2].line, 3);
+    EXPECT_EQ(Lex("\"open")[0].code, KEFOModelLexer::UnclosedString);
+    EXPECT_EQ(Lex("\"\"\"open")[0].code, KEFOModelLexer::UnclosedLabel);
+    EXPECT_EQ(Lex("/* open")[0].code, KEFOModelLexer::UnclosedComment);
+    EXPECT_EQ(Lex("\"\"x")[0].code, KEFOModelLexer::Erroneous);
+}
+
+TEST(KEFOModelLexerTest, NamesOfTokens) {
+    KEFOModelLexer lexer;
+    EXPECT_STREQ(lexer.GetNameOfToken(';'), "';'");
+    EXPECT_STREQ(lexer.GetNameOfToken(201), "path");
+    EXPECT_STREQ(lexer.GetNameOfToken(305), "end");
+    EXPECT_STREQ(lexer.GetNameOfToken(204), "keyword");
+}
+
+TEST(KEFOModelLexerTest, BinaryGarbageNeverStopsTheScan) {
+    std::string garbage;
+    for (int i = 0; i < 4096; ++i) garbage.push_back(static_cast<char>((i * 7919) & 0xFF));
+    auto tokens = Lex(garbage);
+    EXPECT_FALSE(tokens.empty());
+}
+
+}  // namespace
