@@ -1,0 +1,472 @@
+#include "support/managed_value.h"
+#include "support/memory_manager.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+using V = PLOVManagedValue;
+
+V I(int x) { return V::NewInt(x); }
+V D(double x) { return V::NewDouble(x); }
+V B(bool x) { return V::NewBool(x); }
+V S(const char* t) { return V::NewSymbol(t); }
+V Str(const char* t) { return V::NewString(t); }
+
+TEST(PLOVManagedValueTest, ScalarsLiveInTheValueAndCostNoAllocation) {
+    EXPECT_LE(sizeof(V), 16u);
+    PLOVMemoryManager::Start();
+    V v;
+    v.SetInt(3);
+    v.SetDouble(2.5);
+    v.SetBool(true);
+    V w(v);
+    w.SetAdd(I(1), D(2.0));
+    EXPECT_EQ(PLOVMemoryManager::GetAllocationBalance(), 0);
+}
+
+TEST(PLOVManagedValueTest, ArithmeticKindsFollowTheScriptRules) {
+    V r;
+    r.SetAdd(I(2), I(3));
+    EXPECT_TRUE(r.IsInt());
+    EXPECT_EQ(r.GetInt(), 5);
+    r.SetAdd(I(2), D(3.5));
+    EXPECT_TRUE(r.IsDouble());
+    EXPECT_DOUBLE_EQ(r.GetDouble(), 5.5);
+    r.SetAdd(I(2), D(3.0));
+    EXPECT_TRUE(r.IsDouble());
+    r.SetDiv(I(4), I(2));
+    EXPECT_TRUE(r.IsDouble());
+    EXPECT_DOUBLE_EQ(r.GetDouble(), 2.0);
+    r.SetDiv(I(7), I(2));
+    EXPECT_DOUBLE_EQ(r.GetDouble(), 3.5);
+    r.SetDiv(I(1), I(0));
+    EXPECT_TRUE(r.IsNil());
+    r.SetDiv(D(1.0), D(-0.0));
+    EXPECT_TRUE(r.IsNil());
+    r.SetPow(I(2), I(10));
+    EXPECT_TRUE(r.IsDouble());
+    EXPECT_DOUBLE_EQ(r.GetDouble(), 1024.0);
+    r.SetMul(I(6), I(7));
+    EXPECT_TRUE(r.Is(42));
+    r.SetSub(I(6), D(0.5));
+    EXPECT_TRUE(r.Is(5.5));
+    r.SetNeg(I(4));
+    EXPECT_TRUE(r.Is(-4));
+    r.SetNeg(D(4.0));
+    EXPECT_TRUE(r.IsDouble());
+    r.SetAbs(I(-3));
+    EXPECT_TRUE(r.IsDouble());
+    EXPECT_DOUBLE_EQ(r.GetDouble(), 3.0);
+    r.SetExp(I(0));
+    EXPECT_TRUE(r.Is(1.0));
+}
+
+TEST(PLOVManagedValueTest, IntegersWrapOnThirtyTwoBits) {
+    V r;
+    r.SetAdd(I(INT_MAX), I(1));
+    EXPECT_EQ(r.GetInt(), INT_MIN);
+    r.SetSub(I(INT_MIN), I(1));
+    EXPECT_EQ(r.GetInt(), INT_MAX);
+    r.SetMul(I(65536), I(65536));
+    EXPECT_EQ(r.GetInt(), 0);
+    r.SetMul(I(INT_MAX), I(INT_MAX));
+    EXPECT_EQ(r.GetInt(), 1);
+    r.SetNeg(I(INT_MIN));
+    EXPECT_EQ(r.GetInt(), INT_MIN);
+    r.SetInt(INT_MAX);
+    r.Inc();
+    EXPECT_EQ(r.GetInt(), INT_MIN);
+    r.Dec();
+    EXPECT_EQ(r.GetInt(), INT_MAX);
+}
+
+TEST(PLOVManagedValueTest, RemainderKeepsTheDividendSignAndRefusesZero) {
+    V r;
+    r.SetMod(I(7), I(3));
+    EXPECT_TRUE(r.Is(1));
+    r.SetMod(I(-7), I(3));
+    EXPECT_TRUE(r.Is(-1));
+    r.SetMod(I(7), I(-3));
+    EXPECT_TRUE(r.Is(1));
+    r.SetMod(I(INT_MIN), I(-1));
+    EXPECT_TRUE(r.Is(0));
+    r.SetMod(I(7), I(0));
+    EXPECT_TRUE(r.IsNil());
+    r.SetMod(D(7.5), I(2));
+    EXPECT_TRUE(r.IsDouble());
+    EXPECT_DOUBLE_EQ(r.GetDouble(), 1.5);
+    r.SetMod(D(7.5), D(0.0));
+    EXPECT_TRUE(r.IsNil());
+}
+
+TEST(PLOVManagedValueTest, DomainLimitedFunctionsGiveNilUnlessStrictlyPositive) {
+    V r;
+    using Unary = void (V::*)(const V&);
+    const Unary functions[] = {&V::SetLog, &V::SetLog10, &V::SetSqrt, &V::SetCeil, &V::SetFloor};
+    for (Unary f : functions) {
+        (r.*f)(I(0));
+        EXPECT_TRUE(r.IsNil());
+        (r.*f)(D(-1.5));
+        EXPECT_TRUE(r.IsNil());
+        (r.*f)(D(2.5));
+        EXPECT_TRUE(r.IsDouble());
+    }
+    r.SetLog(D(std::exp(2.0)));
+    EXPECT_NEAR(r.GetDouble(), 2.0, 1e-15);
+    r.SetLog10(I(1000));
+    EXPECT_NEAR(r.GetDouble(), 3.0, 1e-15);
+    r.SetSqrt(I(16));
+    EXPECT_DOUBLE_EQ(r.GetDouble(), 4.0);
+    r.SetCeil(D(1.2));
+    EXPECT_DOUBLE_EQ(r.GetDouble(), 2.0);
+    r.SetFloor(D(1.8));
+    EXPECT_DOUBLE_EQ(r.GetDouble(), 1.0);
+    r.SetAsin(D(1.5));
+    EXPECT_TRUE(r.IsNil());
+    r.SetAcos(I(1));
+    EXPECT_TRUE(r.Is(0.0));
+    r.SetAtan2(I(1), I(1));
+    EXPECT_NEAR(r.GetDouble(), std::atan(1.0), 1e-15);
+    r.SetCosh(I(0));
+    EXPECT_TRUE(r.Is(1.0));
+}
+
+TEST(PLOVManagedValueTest, NonNumbersGiveNilAndNilStaysNil) {
+    V r = I(0);
+    r.Add(I(1));
+    r.Add(S("x"));
+    EXPECT_TRUE(r.IsNil());
+    r.Add(I(1));
+    EXPECT_TRUE(r.IsNil());
+    r.SetMul(Str("2"), I(3));
+    EXPECT_TRUE(r.IsNil());
+    r.SetSub(B(true), I(1));
+    EXPECT_TRUE(r.IsNil());
+    r.SetNeg(V::NewList());
+    EXPECT_TRUE(r.IsNil());
+    r.SetLog(V::NewNil());
+    EXPECT_TRUE(r.IsNil());
+    r = D(1.0);
+    r.Inf(S("a"));
+    EXPECT_TRUE(r.IsNil());
+    r.Inf(I(0));
+    EXPECT_TRUE(r.IsNil());
+}
+
+TEST(PLOVManagedValueTest, MinimumAndMaximumTakeTheOperandKind) {
+    // min starts from the largest Real; max(-3, -5) keeps the Integer -3.
+    V r = D(1.7976931348623157e308);
+    r.Inf(I(4));
+    r.Inf(D(2.5));
+    EXPECT_TRUE(r.IsDouble());
+    EXPECT_DOUBLE_EQ(r.GetDouble(), 2.5);
+    r = D(-1.7976931348623157e308);
+    r.Sup(I(-3));
+    r.Sup(I(-5));
+    EXPECT_TRUE(r.Is(-3));
+    // A tie keeps the running value.
+    r = I(2);
+    r.Inf(D(2.0));
+    EXPECT_TRUE(r.IsInt());
+    r.Sup(D(2.0));
+    EXPECT_TRUE(r.IsInt());
+}
+
+TEST(PLOVManagedValueTest, CompareOrdersByKindThenValue) {
+    EXPECT_EQ(I(1).Compare(D(1.0)), 0);
+    EXPECT_LT(I(1).Compare(D(1.5)), 0);
+    EXPECT_GT(D(2.5).Compare(I(2)), 0);
+    EXPECT_NE(I(1).Compare(Str("1")), 0);
+    EXPECT_LT(I(1).Compare(Str("1")), 0);        // Integer (2) before String (5)
+    EXPECT_LT(V().Compare(B(false)), 0);         // nil before Boolean
+    EXPECT_GT(B(false).Compare(V()), 0);
+    EXPECT_LT(B(true).Compare(I(-100)), 0);      // Boolean (1) before Integer (2)
+    EXPECT_LT(D(1e300).Compare(S("a")), 0);      // Real (3) before Symbol (4)
+    EXPECT_LT(S("zzz").Compare(Str("a")), 0);    // Symbol before String
+    EXPECT_LT(B(false).Compare(B(true)), 0);
+    EXPECT_EQ(B(true).Compare(B(true)), 0);
+    EXPECT_EQ(V().Compare(V()), 0);
+    EXPECT_LT(S("ab").Compare(S("abc")), 0);
+    EXPECT_LT(S("abc").Compare(S("abd")), 0);
+    EXPECT_GT(Str("\xc3\xa9").Compare(Str("z")), 0);  // bytes compare unsigned
+    EXPECT_EQ(Str("same").Compare(Str("same")), 0);
+    EXPECT_LT(V::NewRange(1, 5, 1).Compare(V::NewRange(1, 5, 2)), 0);
+    EXPECT_GT(V::NewList().Compare(V::NewTuple(0)), 0);
+    EXPECT_LT(V::CompareReverseOrder(I(2), I(1)), 0);
+}
+
+TEST(PLOVManagedValueTest, EqualityAndOrderOperations) {
+    V r;
+    r.SetEq(B(true), B(true));
+    EXPECT_TRUE(r.Is(true));
+    r.SetEq(B(false), B(false));
+    EXPECT_TRUE(r.Is(true));
+    r.SetEq(B(true), B(false));
+    EXPECT_TRUE(r.Is(false));
+    r.SetEq(I(1), D(1.0));
+    EXPECT_TRUE(r.Is(true));
+    r.SetEq(I(1), Str("1"));
+    EXPECT_TRUE(r.Is(false));
+    r.SetDf(I(1), Str("1"));
+    EXPECT_TRUE(r.Is(true));
+    r.SetLt(I(1), D(1.5));
+    EXPECT_TRUE(r.Is(true));
+    r.SetGeq(I(2), D(2.0));
+    EXPECT_TRUE(r.Is(true));
+    r.SetGt(S("b"), S("a"));
+    EXPECT_TRUE(r.Is(true));
+    r.SetLeq(Str("b"), Str("a"));
+    EXPECT_TRUE(r.Is(false));
+    r.SetLt(S("a"), Str("b"));  // Symbol with String: not ordered
+    EXPECT_TRUE(r.IsNil());
+    r.SetLt(I(1), S("b"));
+    EXPECT_TRUE(r.IsNil());
+    r.SetLt(B(false), B(true));
+    EXPECT_TRUE(r.IsNil());
+}
+
+TEST(PLOVManagedValueTest, LogicOnBooleansOnly) {
+    V r = B(true);
+    r.And(B(true));
+    EXPECT_TRUE(r.Is(true));
+    r.And(false);
+    EXPECT_TRUE(r.Is(false));
+    r.Or(B(true));
+    EXPECT_TRUE(r.Is(true));
+    r.SetNot();
+    EXPECT_TRUE(r.Is(false));
+    r.SetImply(B(false), B(false));
+    EXPECT_TRUE(r.Is(true));
+    r.SetImply(B(true), B(false));
+    EXPECT_TRUE(r.Is(false));
+    r.SetNot(I(1));
+    EXPECT_TRUE(r.IsNil());
+    r = B(true);
+    r.And(I(1));
+    EXPECT_TRUE(r.IsNil());
+    r.Or(B(true));
+    EXPECT_TRUE(r.IsNil());
+}
+
+TEST(PLOVManagedValueTest, TextForms) {
+    EXPECT_EQ(V().ToString(), "nil");
+    EXPECT_EQ(B(true).ToString(), "true");
+    EXPECT_EQ(B(false).ToString(), "false");
+    EXPECT_EQ(I(-42).ToString(), "-42");
+    EXPECT_EQ(D(5.0).ToString(), "5");
+    EXPECT_EQ(D(0.1).ToString(), "0.1");
+    EXPECT_EQ(D(1e-10).ToString(), "1e-10");
+    EXPECT_EQ(S("DFLM").ToString(), "DFLM");
+    EXPECT_EQ(Str("results.txt").ToString(), "\"results.txt\"");
+    EXPECT_EQ(Str("results.txt").ToRawString(), "results.txt");
+    V list = V::NewList();
+    list.AppendToList(I(1));
+    list.AppendToList(D(2.5));
+    list.AppendToList(Str("s"));
+    list.AppendToList(S("sym"));
+    EXPECT_EQ(list.ToString(), "[1, 2.5, \"s\", sym]");
+    EXPECT_EQ(list.ToRawString(), "[1, 2.5, \"s\", sym]");
+    V tuple = V::NewTuple(2);
+    tuple.SetValueInTuple(0, I(1));
+    tuple.SetValueInTuple(1, V::NewList());
+    EXPECT_EQ(tuple.ToString(), "(1, [])");
+    EXPECT_EQ(V::NewRange(1, 10, 2).ToString(), "range(1,10,2)");
+    V dict = V::NewDictionary();
+    dict.InsertInDictionary(S("b"), I(2));
+    dict.InsertInDictionary(S("a"), I(1));
+    EXPECT_EQ(dict.ToString(), "{a: 1, b: 2}");
+    V m = V::NewMatrix(2, 2);
+    m.SetValueInMatrix(0, 0, I(1));
+    m.SetValueInMatrix(1, 1, I(4));
+    EXPECT_EQ(m.ToString(), "matrix((1, nil), (nil, 4))");
+    std::string text = "x = ";
+    I(3).Serialize(text);
+    EXPECT_EQ(text, "x = 3");
+}
+
+TEST(PLOVManagedValueTest, CopiesShareBodiesAndTheLastReleaseFreesThem) {
+    PLOVMemoryManager::Start();
+    {
+        V a = V::NewList();
+        EXPECT_EQ(PLOVMemoryManager::GetAllocationBalance(), 1);
+        a.AppendToList(Str("x"));
+        EXPECT_EQ(PLOVMemoryManager::GetAllocationBalance(), 2);
+        V b(a);
+        V c;
+        c.Set(a);
+        V d = a;
+        EXPECT_EQ(PLOVMemoryManager::GetAllocationBalance(), 2);  // no new body
+        b.AppendToList(I(2));                                      // seen through every copy
+        EXPECT_EQ(a.GetListSize(), 2);
+        EXPECT_EQ(d.GetListSize(), 2);
+        a.SetInt(1);  // the setter releases a's reference only
+        EXPECT_EQ(c.GetListSize(), 2);
+        b.SetNil();
+        c.SetDouble(1.0);
+        EXPECT_EQ(PLOVMemoryManager::GetAllocationBalance(), 2);
+        d.SetNil();  // last reference: list and its string go
+        EXPECT_EQ(PLOVMemoryManager::GetAllocationBalance(), 0);
+        V e = S("word");
+        V f(e);
+        V g(std::move(e));
+        EXPECT_TRUE(e.IsNil());
+        EXPECT_EQ(PLOVMemoryManager::GetAllocationBalance(), 1);
+        f = g;
+        g = I(1);
+        EXPECT_STREQ(f.GetSymbol(), "word");
+    }
+    EXPECT_EQ(PLOVMemoryManager::GetAllocationBalance(), 0);
+}
+
+TEST(PLOVManagedValueTest, ShallowAndDeepCopies) {
+    PLOVMemoryManager::Start();
+    {
+        V inner = V::NewList();
+        inner.AppendToList(I(1));
+        V outer = V::NewList();
+        outer.AppendToList(inner);
+        V shallow = outer.ShallowCopy();
+        V deep = outer.DeepCopy();
+        EXPECT_EQ(shallow.Compare(outer), 0);
+        EXPECT_EQ(deep.Compare(outer), 0);
+        shallow.AppendToList(I(9));
+        EXPECT_EQ(outer.GetListSize(), 1);  // a new outer body
+        inner.AppendToList(I(2));
+        EXPECT_EQ(shallow.GetValueInList(0).GetListSize(), 2);  // the same inner body
+        EXPECT_EQ(deep.GetValueInList(0).GetListSize(), 1);     // a copied inner body
+        V dict = V::NewDictionary();
+        dict.InsertInDictionary(I(1), outer);
+        V dictCopy = dict.DeepCopy();
+        EXPECT_EQ(dictCopy.Compare(dict), 0);
+    }
+    EXPECT_EQ(PLOVMemoryManager::GetAllocationBalance(), 0);
+}
+
+TEST(PLOVManagedValueTest, StringChangesNeverShowThroughAnotherValue) {
+    V a = Str("ab");
+    V b(a);
+    a.AppendToString("c");
+    EXPECT_STREQ(a.GetRawString(), "abc");
+    EXPECT_STREQ(b.GetRawString(), "ab");
+    a.QuoteString('\'');
+    EXPECT_STREQ(a.GetRawString(), "'abc'");
+    a.UnquoteString('\'');
+    EXPECT_STREQ(a.GetRawString(), "abc");
+    V s = S("sym");
+    V t(s);
+    t.CastSymbolIntoString();
+    t.AppendToString("!");
+    EXPECT_STREQ(s.GetSymbol(), "sym");
+    EXPECT_STREQ(t.GetRawString(), "sym!");
+    EXPECT_TRUE(t.IsString());
+    t.CastStringIntoSymbol();
+    EXPECT_TRUE(t.Is("sym!"));
+    EXPECT_EQ(I(12).CopyAsSymbol().ToString(), "12");
+    EXPECT_EQ(D(0.5).CopyAsString().ToString(), "\"0.5\"");
+    EXPECT_EQ(a.GetSymbol(), nullptr);
+    EXPECT_EQ(I(1).GetText(), nullptr);
+}
+
+TEST(PLOVManagedValueTest, ListOperations) {
+    V list = V::NewList();
+    for (int x : {3, 1, 2}) list.AppendToList(I(x));
+    list.PrependToList(D(0.5));
+    EXPECT_EQ(list.ToString(), "[0.5, 3, 1, 2]");
+    EXPECT_TRUE(list.IsNumList());
+    list.SortList();
+    EXPECT_EQ(list.ToString(), "[0.5, 1, 2, 3]");
+    list.SortList(true);
+    EXPECT_EQ(list.ToString(), "[3, 2, 1, 0.5]");
+    EXPECT_TRUE(list.RemoveFromList(D(2.0)));  // equal by value
+    EXPECT_FALSE(list.RemoveFromList(I(7)));
+    // Removing by an element of the list itself.
+    EXPECT_TRUE(list.RemoveFromList(list.GetValueInList(0)));
+    EXPECT_EQ(list.ToString(), "[1, 0.5]");
+    V last;
+    EXPECT_TRUE(list.PopFromList(last));
+    EXPECT_TRUE(last.Is(0.5));
+    EXPECT_TRUE(list.GetValueInList(5).IsNil());
+    EXPECT_TRUE(list.GetValueInList(-1).IsNil());
+    EXPECT_FALSE(list.AppendToList(list));  // a list never holds itself
+    list.AppendToList(S("x"));
+    EXPECT_FALSE(list.IsNumList());
+    // Overwriting a list element by the list's own element is safe.
+    list.SetValueInList(0, list.GetValueInList(1));
+    EXPECT_EQ(list.ToString(), "[x, x]");
+    EXPECT_FALSE(I(1).IsNumList());
+    V notList = I(1);
+    EXPECT_FALSE(notList.AppendToList(I(1)));
+    EXPECT_FALSE(notList.PopFromList(last));
+    EXPECT_TRUE(last.IsNil());
+}
+
+TEST(PLOVManagedValueTest, DictionaryVectorMatrixAndRange) {
+    V d = V::NewDictionary();
+    d.InsertInDictionary(I(1), S("one"));
+    d.InsertInDictionary(D(1.0), S("uno"));  // same key by value
+    d.InsertInDictionary(Str("k"), I(5));
+    EXPECT_EQ(d.GetDictionarySize(), 2);
+    ASSERT_NE(d.LookForValueInDictionary(I(1)), nullptr);
+    EXPECT_TRUE(d.LookForValueInDictionary(I(1))->Is("uno"));
+    EXPECT_EQ(d.LookForValueInDictionary(S("k")), nullptr);  // Symbol k is not String k
+    EXPECT_TRUE(d.RemoveFromDictionary(Str("k")));
+    EXPECT_EQ(d.GetDictionaryKeys().ToString(), "[1]");
+    EXPECT_EQ(d.GetDictionaryValues().ToString(), "[uno]");
+
+    V v = V::NewVector(2);
+    EXPECT_TRUE(v.SetValueInVector(4, I(7)));
+    EXPECT_EQ(v.GetVectorSize(), 5);
+    EXPECT_TRUE(v.GetValueInVector(4).Is(7));
+    EXPECT_TRUE(v.GetValueInVector(1).IsNil());
+    v.AppendToVector(I(8));
+    EXPECT_EQ(v.ToString(), "vector(nil, nil, nil, nil, 7, 8)");
+    EXPECT_FALSE(v.SetValueInVector(-1, I(1)));
+
+    V m = V::NewMatrix(2, 3);
+    EXPECT_EQ(m.GetNumberOfRows(), 2);
+    EXPECT_EQ(m.GetNumberOfColumns(), 3);
+    EXPECT_TRUE(m.SetValueInMatrix(1, 2, D(0.5)));
+    EXPECT_FALSE(m.SetValueInMatrix(2, 0, D(0.5)));
+    EXPECT_TRUE(m.GetValueInMatrix(1, 2).Is(0.5));
+    EXPECT_TRUE(m.GetValueInMatrix(0, 3).IsNil());
+
+    V r = V::NewRange(1, 9, 2);
+    EXPECT_TRUE(r.IsRange());
+    EXPECT_EQ(r.GetRangeLowerBound(), 1);
+    EXPECT_EQ(r.GetRangeUpperBound(), 9);
+    EXPECT_EQ(r.GetRangeStep(), 2);
+    EXPECT_EQ(I(3).GetRangeStep(), 0);
+}
+
+TEST(PLOVManagedValueTest, KindNumbersAndQsortComparators) {
+    EXPECT_EQ(V::Nil, 0);
+    EXPECT_EQ(V::Boolean, 1);
+    EXPECT_EQ(V::Integer, 2);
+    EXPECT_EQ(V::Real, 3);
+    EXPECT_EQ(V::Symbol, 4);
+    EXPECT_EQ(V::String, 5);
+    EXPECT_EQ(V::Tuple, 6);
+    EXPECT_EQ(V::List, 7);
+    EXPECT_EQ(V::Dictionary, 8);
+    EXPECT_EQ(V::Vector, 9);
+    EXPECT_EQ(V::Matrix, 10);
+    EXPECT_EQ(V::Range, 11);
+    V a = S("b"), b = I(3);
+    EXPECT_GT(V::Compare(static_cast<const void*>(&a), static_cast<const void*>(&b)), 0);
+    EXPECT_LT(V::CompareReverseOrder(static_cast<const void*>(&a), static_cast<const void*>(&b)), 0);
+}
+
+TEST(PLOVManagedValueTest, HeapValuesGoThroughTheAccounting) {
+    PLOVMemoryManager::Start();
+    V* v = new V(V::NewString("text"));
+    EXPECT_EQ(PLOVMemoryManager::GetAllocationBalance(), 2);
+    delete v;
+    EXPECT_EQ(PLOVMemoryManager::GetAllocationBalance(), 0);
+}
+
+}  // namespace
