@@ -18,6 +18,9 @@
 // down. Symbol texts never change in place; String texts do only through
 // AppendToString, QuoteString and UnquoteString, which detach a shared text
 // first, so a string change never shows through another value.
+// A container refuses to hold itself directly; deeper cycles (a list holding
+// a list that holds the first) are the caller's to avoid, as reference counts
+// would never free them. Scripts cannot build such cycles.
 //
 // Arithmetic follows the script rules: two Integers give an Integer (32-bit,
 // wrapping) for addition, subtraction, multiplication, remainder, negation,
@@ -87,7 +90,7 @@ public:
     };
 
     // ---- Construction, copy (sharing bodies), destruction ----------------
-    PLOVManagedValue() noexcept : _type(Nil) { _u._double = 0.0; }
+    constexpr PLOVManagedValue() noexcept : _type(Nil), _u{} {}
     explicit PLOVManagedValue(bool value) noexcept : _type(Boolean) { _u._double = 0.0; _u._bool = value; }
     explicit PLOVManagedValue(int value) noexcept : _type(Integer) { _u._double = 0.0; _u._int = value; }
     explicit PLOVManagedValue(double value) noexcept : _type(Real) { _u._double = value; }
