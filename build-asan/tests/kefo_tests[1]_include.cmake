@@ -1,5 +1,0 @@
-if(EXISTS "/work/wt/xml/build-asan/tests/kefo_tests[1]_tests.cmake")
-  include("/work/wt/xml/build-asan/tests/kefo_tests[1]_tests.cmake")
-else()
-  add_test(kefo_tests_NOT_BUILT kefo_tests_NOT_BUILT)
-endif()
