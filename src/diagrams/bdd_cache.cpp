@@ -1,0 +1,43 @@
+#include "diagrams/bdd_cache.h"
+
+#include <cstring>
+
+int KEFOBDDCache::_defaultSize = 131072;
+
+KEFOBDDCache::KEFOBDDCache(KEFOBDDManager* manager, int size)
+    : _manager(manager), _records(nullptr), _size(0), _mask(0) {
+    _Allocate(size);
+}
+
+KEFOBDDCache::~KEFOBDDCache() {
+    if (_records != nullptr) PLOVMemoryManager::DeleteCell(_records);
+}
+
+void KEFOBDDCache::_Allocate(int size) {
+    if (size < 1) size = 1;
+    KEFOBDDRecord* records =
+        static_cast<KEFOBDDRecord*>(PLOVMemoryManager::NewCell(sizeof(KEFOBDDRecord) * static_cast<std::size_t>(size)));
+    _records = records;
+    _size = size;
+    const std::uint64_t s = static_cast<std::uint64_t>(size);
+    _mask = (s > 1 && (s & (s - 1)) == 0) ? s - 1 : 0;
+}
+
+void KEFOBDDCache::Resize(int size) {
+    // The new array is obtained first: if the machine refuses it, the cache
+    // keeps its old records.
+    KEFOBDDRecord* old = _records;
+    _Allocate(size);
+    if (old != nullptr) PLOVMemoryManager::DeleteCell(old);
+}
+
+void KEFOBDDCache::Reset() {
+    std::memset(static_cast<void*>(_records), 0, sizeof(KEFOBDDRecord) * static_cast<std::size_t>(_size));
+}
+
+int KEFOBDDCache::GetNumberOfRecordedOperations() const {
+    int count = 0;
+    for (int i = 0; i < _size; ++i)
+        if (_records[i].operation != 0) ++count;
+    return count;
+}

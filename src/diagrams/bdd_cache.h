@@ -1,0 +1,82 @@
+// The operation cache: a direct-mapped array of records, overwritten without
+// chaining. A record holds no reference on its nodes; the cache is emptied by
+// every garbage collection so that it never names a reclaimed node.
+#ifndef KEFO_DIAGRAMS_BDD_CACHE_H
+#define KEFO_DIAGRAMS_BDD_CACHE_H
+
+#include "diagrams/bdd_node.h"
+#include "support/memory_manager.h"
+
+#include <cstdint>
+
+class KEFOBDDManager;
+
+struct KEFOBDDRecord {
+    int operation;  // 0: empty slot
+    int argument;
+    KEFOBDDNode* first;
+    KEFOBDDNode* second;
+    KEFOBDDNode* result;
+};
+
+static_assert(sizeof(KEFOBDDRecord) == 32, "a cache record is four 64-bit words");
+
+class KEFOBDDCache {
+    PLOV_MANAGED_ALLOCATION(KEFOBDDCache)
+public:
+    static int GetDefaultSize() { return _defaultSize; }
+    static void SetDefaultSize(int size) { _defaultSize = size < 1 ? 1 : size; }
+    static void RestoreDefaults() { _defaultSize = 131072; }
+
+    KEFOBDDCache(KEFOBDDManager* manager, int size);
+    ~KEFOBDDCache();
+    KEFOBDDCache(const KEFOBDDCache&) = delete;
+    KEFOBDDCache& operator=(const KEFOBDDCache&) = delete;
+
+    KEFOBDDManager* GetManager() const { return _manager; }
+    int GetSize() const { return _size; }
+    // Discards every record and allocates `size` empty ones (at least one).
+    void Resize(int size);
+    void Reset();
+    int GetNumberOfRecordedOperations() const;
+    const KEFOBDDRecord* GetRecord(int i) const { return _records + i; }
+
+    // slot = (q(a) x 13 + q(b) x 17 + k x 7 + op) mod size, q(x) being the
+    // node identity divided by 16 (0 for none).
+    std::uint64_t ComputeSlot(int operation, int argument, const KEFOBDDNode* a, const KEFOBDDNode* b) const {
+        const std::uint64_t qa = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(a) >> 4);
+        const std::uint64_t qb = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(b) >> 4);
+        const std::uint64_t key = qa * 13u + qb * 17u + static_cast<std::uint64_t>(static_cast<std::int64_t>(argument)) * 7u +
+                                  static_cast<std::uint64_t>(static_cast<std::int64_t>(operation));
+        return _mask != 0 ? (key & _mask) : (key % static_cast<std::uint64_t>(_size));
+    }
+    KEFOBDDNode* LookUp(int operation, int argument, const KEFOBDDNode* a, const KEFOBDDNode* b) const {
+        const KEFOBDDRecord& record = _records[ComputeSlot(operation, argument, a, b)];
+        if (record.operation == operation && record.argument == argument && record.first == a && record.second == b)
+            return record.result;
+        return nullptr;
+    }
+    void Insert(int operation, int argument, KEFOBDDNode* a, KEFOBDDNode* b, KEFOBDDNode* result) {
+        KEFOBDDRecord& record = _records[ComputeSlot(operation, argument, a, b)];
+        record.operation = operation;
+        record.argument = argument;
+        record.first = a;
+        record.second = b;
+        record.result = result;
+    }
+
+    // 32 x records + 24.
+    long long ComputeMemoryOccupationInBytes() const { return 32LL * _size + 24; }
+
+private:
+    void _Allocate(int size);
+
+    static int _defaultSize;
+
+    KEFOBDDManager* _manager;
+    KEFOBDDRecord* _records;
+    int _size;
+    std::uint64_t _mask;
+};
+
+#endif

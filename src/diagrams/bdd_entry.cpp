@@ -1,0 +1,36 @@
+#include "diagrams/bdd_entry.h"
+
+KEFOBDDEntry::KEFOBDDEntry(KEFOBDDEntryTable* entryTable, int index)
+    : _entryTable(entryTable),
+      _index(index),
+      _modelVariable(nullptr),
+      _systemVariable(nullptr),
+      _value(Unknown),
+      _probability(0.0),
+      _failureIntensity(0.0),
+      _weight(1.0),
+      _moduleBDD(nullptr),
+      _hashTable(this) {}
+
+KEFOBDDEntry::~KEFOBDDEntry() { SetModuleBDD(nullptr); }
+
+void KEFOBDDEntry::_Initialise() {
+    _systemVariable = nullptr;
+    _value = Unknown;
+    _probability = 0.0;
+    _failureIntensity = 0.0;
+    _weight = 1.0;
+    SetModuleBDD(nullptr);
+}
+
+void KEFOBDDEntry::SetModelVariable(KEFOVariable* variable) {
+    _modelVariable = variable;
+    _Initialise();
+}
+
+void KEFOBDDEntry::SetModuleBDD(KEFOBDDNode* root) {
+    if (root == _moduleBDD) return;
+    if (root != nullptr) root->Retain();
+    if (_moduleBDD != nullptr) _moduleBDD->Release();
+    _moduleBDD = root;
+}

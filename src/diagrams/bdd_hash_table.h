@@ -1,0 +1,103 @@
+// The hash table of the nodes labelled by one variable index. Chains are
+// threaded through the nodes' next field; a node's own index is not hashed
+// since every index has its own table. The table grows by its resizing factor
+// when it fills up to its resizing ratio, never beyond its maximum size, and
+// never shrinks by itself.
+#ifndef KEFO_DIAGRAMS_BDD_HASH_TABLE_H
+#define KEFO_DIAGRAMS_BDD_HASH_TABLE_H
+
+#include "diagrams/bdd_node.h"
+#include "support/memory_manager.h"
+
+#include <cstdint>
+
+class KEFOBDDEntry;
+
+class KEFOBDDHashTable {
+    PLOV_MANAGED_ALLOCATION(KEFOBDDHashTable)
+public:
+    // Process-wide defaults, read when a table is constructed.
+    static int GetDefaultMinimumSize() { return _defaultMinimumSize; }
+    static int GetDefaultMaximumSize() { return _defaultMaximumSize; }
+    static float GetDefaultResizingRatio() { return _defaultResizingRatio; }
+    static int GetDefaultResizingFactor() { return _defaultResizingFactor; }
+    static void SetDefaultMinimumSize(int size);
+    static void SetDefaultMaximumSize(int size);
+    static void SetDefaultResizingRatio(float ratio);
+    static void SetDefaultResizingFactor(int factor);
+    static void RestoreDefaults();
+
+    explicit KEFOBDDHashTable(KEFOBDDEntry* entry);
+    ~KEFOBDDHashTable();
+    KEFOBDDHashTable(const KEFOBDDHashTable&) = delete;
+    KEFOBDDHashTable& operator=(const KEFOBDDHashTable&) = delete;
+
+    KEFOBDDEntry* GetEntry() const { return _entry; }
+    int GetMinimumSize() const { return _minimumSize; }
+    int GetMaximumSize() const { return _maximumSize; }
+    float GetResizingRatio() const { return _resizingRatio; }
+    int GetResizingFactor() const { return _resizingFactor; }
+    int GetSize() const { return _size; }
+    int GetNumberOfNodes() const { return _numberOfNodes; }
+    KEFOBDDNode* GetBucket(int i) const { return _buckets[i]; }
+    int ComputeSizeOfCollisionChain(int i) const;
+
+    // Values below 1 (and ratios that are not positive) are raised to the
+    // smallest meaningful value; the table is not resized at once.
+    void SetMinimumSize(int size);
+    void SetMaximumSize(int size);
+    void SetResizingRatio(float ratio);
+    void SetResizingFactor(int factor);
+
+    // The mixing sequence of the hash formula, in unsigned 64-bit arithmetic.
+    static std::uint64_t Mix(std::uint64_t k) {
+        k = (k << 21) + ~k;
+        k = (k ^ (k >> 24)) * 265u;
+        k = (k ^ (k >> 14)) * 21u;
+        k = k ^ (k >> 28);
+        return k;
+    }
+    static std::uint64_t Hash(const KEFOBDDNode* thenSon, const KEFOBDDNode* elseSon) {
+        const std::uint64_t t = static_cast<std::uint64_t>(thenSon->GetIdentity() >> 5);
+        const std::uint64_t e = static_cast<std::uint64_t>(elseSon->GetIdentity() >> 5);
+        return ((Mix(17u * t) + Mix(31u * e)) * 0x80000001ull) >> 1;
+    }
+    std::uint64_t ComputeBucket(const KEFOBDDNode* thenSon, const KEFOBDDNode* elseSon) const {
+        const std::uint64_t h = Hash(thenSon, elseSon);
+        return _mask != 0 ? (h & _mask) : (h % static_cast<std::uint64_t>(_size));
+    }
+
+    KEFOBDDNode* LookUp(const KEFOBDDNode* thenSon, const KEFOBDDNode* elseSon) const {
+        for (KEFOBDDNode* node = _buckets[ComputeBucket(thenSon, elseSon)]; node != nullptr; node = node->_next) {
+            if (node->_then == thenSon && node->_else == elseSon) return node;
+        }
+        return nullptr;
+    }
+    // Grows the table first when the growth rule asks for it, then pushes the
+    // node at the head of its chain.
+    void InsertNode(KEFOBDDNode* node);
+    // Unlinks the node from its chain; a node that is not in the table is
+    // left alone.
+    void RemoveNode(KEFOBDDNode* node);
+    void Resize(int size);
+
+private:
+    void _AllocateBuckets(int size);
+
+    static int _defaultMinimumSize;
+    static int _defaultMaximumSize;
+    static float _defaultResizingRatio;
+    static int _defaultResizingFactor;
+
+    KEFOBDDEntry* _entry;
+    int _minimumSize;
+    int _maximumSize;
+    float _resizingRatio;
+    int _resizingFactor;
+    int _size;
+    int _numberOfNodes;
+    std::uint64_t _mask;  // size - 1 when the size is a power of two, else 0
+    KEFOBDDNode** _buckets;
+};
+
+#endif

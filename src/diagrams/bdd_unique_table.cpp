@@ -1,0 +1,94 @@
+#include "diagrams/bdd_unique_table.h"
+
+#include "diagrams/bdd_manager.h"
+#include "support/exception.h"
+
+#include <cstdint>
+
+int KEFOBDDUniqueTable::_defaultSizeOfPages = 32768;
+int KEFOBDDUniqueTable::_defaultMaximumNumberOfNodes = 16777216;
+
+KEFOBDDPage::KEFOBDDPage(KEFOBDDUniqueTable* uniqueTable, int numberOfNodes)
+    : _uniqueTable(uniqueTable), _numberOfNodes(numberOfNodes), _cell(nullptr), _nodes(nullptr), _next(nullptr) {
+    // One spare node's worth of bytes lets the slots start on a 32-byte
+    // boundary, so that no node straddles two cache lines.
+    const std::size_t bytes = sizeof(KEFOBDDNode) * (static_cast<std::size_t>(numberOfNodes) + 1);
+    _cell = PLOVMemoryManager::NewCell(bytes);
+    std::uintptr_t address = reinterpret_cast<std::uintptr_t>(_cell);
+    address = (address + 31u) & ~static_cast<std::uintptr_t>(31u);
+    _nodes = reinterpret_cast<KEFOBDDNode*>(address);
+}
+
+KEFOBDDPage::~KEFOBDDPage() { PLOVMemoryManager::DeleteCell(_cell); }
+
+KEFOBDDUniqueTable::KEFOBDDUniqueTable(KEFOBDDManager* manager)
+    : _manager(manager),
+      _sizeOfPages(_defaultSizeOfPages),
+      _maximumNumberOfNodes(_defaultMaximumNumberOfNodes),
+      _numberOfNodes(0),
+      _numberOfPages(0),
+      _numberOfFreeNodes(0),
+      _pages(nullptr),
+      _freeList(nullptr) {
+    _leafZero._Set(KEFOBDDNode::leafZeroIndex, KEFOBDDNode::saturatedCount, nullptr, nullptr);
+    _leafOne._Set(KEFOBDDNode::leafOneIndex, KEFOBDDNode::saturatedCount, nullptr, nullptr);
+}
+
+KEFOBDDUniqueTable::~KEFOBDDUniqueTable() { DeletePages(); }
+
+void KEFOBDDUniqueTable::DeletePages() {
+    while (_pages != nullptr) {
+        KEFOBDDPage* next = _pages->GetNext();
+        delete _pages;
+        _pages = next;
+    }
+    _numberOfNodes = 0;
+    _numberOfPages = 0;
+    _numberOfFreeNodes = 0;
+    _freeList = nullptr;
+}
+
+bool KEFOBDDUniqueTable::_AddPage() {
+    const long long wanted = static_cast<long long>(_numberOfNodes) + _sizeOfPages;
+    if (wanted > _maximumNumberOfNodes) return false;
+    KEFOBDDPage* page = new KEFOBDDPage(this, _sizeOfPages);
+    page->SetNext(_pages);
+    _pages = page;
+    _numberOfNodes += _sizeOfPages;
+    ++_numberOfPages;
+    // Push the slots from the last to the first so that the first slot of
+    // the page is taken first.
+    KEFOBDDNode* nodes = page->GetNodes();
+    for (int i = _sizeOfPages - 1; i >= 0; --i) {
+        nodes[i]._next = _freeList;
+        _freeList = nodes + i;
+    }
+    _numberOfFreeNodes += _sizeOfPages;
+    return true;
+}
+
+KEFOBDDNode* KEFOBDDUniqueTable::_NewNodeSlowly() {
+    bool added = false;
+    try {
+        added = _AddPage();
+    } catch (const PLOVException& e) {
+        // The machine refused a new page: reclaiming dead nodes may still
+        // give a slot; otherwise the overflow goes on.
+        if (e.GetKind() != PLOVException::MemoryOverflow) throw;
+        _manager->CollectGarbage();
+        if (_freeList == nullptr) throw;
+        return _freeList;
+    }
+    if (!added) {
+        _manager->CollectGarbage();
+        if (_freeList == nullptr) PLOVException::RaiseMemoryOverflow();
+    }
+    return _freeList;
+}
+
+long long KEFOBDDUniqueTable::ComputeMemoryOccupationInBytes() const {
+    long long bytes = 8;
+    for (const KEFOBDDPage* page = _pages; page != nullptr; page = page->GetNext())
+        bytes += 32 + 32LL * page->GetNumberOfNodes();
+    return bytes;
+}

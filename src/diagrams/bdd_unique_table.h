@@ -1,0 +1,87 @@
+// The unique table hands out node slots from pages, recycles them through a
+// free list threaded by the nodes' next field, and embeds the two leaves.
+// When a new page would exceed the maximum number of nodes it asks the
+// manager to collect garbage; if no slot is freed it raises the
+// memory-overflow exception.
+#ifndef KEFO_DIAGRAMS_BDD_UNIQUE_TABLE_H
+#define KEFO_DIAGRAMS_BDD_UNIQUE_TABLE_H
+
+#include "diagrams/bdd_node.h"
+#include "diagrams/bdd_page.h"
+#include "support/memory_manager.h"
+
+class KEFOBDDManager;
+
+class KEFOBDDUniqueTable {
+    PLOV_MANAGED_ALLOCATION(KEFOBDDUniqueTable)
+public:
+    static int GetDefaultSizeOfPages() { return _defaultSizeOfPages; }
+    static int GetDefaultMaximumNumberOfNodes() { return _defaultMaximumNumberOfNodes; }
+    static void SetDefaultSizeOfPages(int size) { _defaultSizeOfPages = size < 1 ? 1 : size; }
+    static void SetDefaultMaximumNumberOfNodes(int size) { _defaultMaximumNumberOfNodes = size < 0 ? 0 : size; }
+    static void RestoreDefaults() {
+        _defaultSizeOfPages = 32768;
+        _defaultMaximumNumberOfNodes = 16777216;
+    }
+
+    explicit KEFOBDDUniqueTable(KEFOBDDManager* manager);
+    ~KEFOBDDUniqueTable();
+    KEFOBDDUniqueTable(const KEFOBDDUniqueTable&) = delete;
+    KEFOBDDUniqueTable& operator=(const KEFOBDDUniqueTable&) = delete;
+
+    KEFOBDDManager* GetManager() const { return _manager; }
+    int GetSizeOfPages() const { return _sizeOfPages; }
+    void SetSizeOfPages(int size) { _sizeOfPages = size < 1 ? 1 : size; }
+    int GetMaximumNumberOfNodes() const { return _maximumNumberOfNodes; }
+    void SetMaximumNumberOfNodes(int size) { _maximumNumberOfNodes = size < 0 ? 0 : size; }
+    int GetNumberOfNodes() const { return _numberOfNodes; }
+    int GetNumberOfPages() const { return _numberOfPages; }
+    int GetNumberOfFreeNodes() const { return _numberOfFreeNodes; }
+    // Slots in use (index not 0) plus the two leaves.
+    int GetNumberOfActiveNodes() const { return _numberOfNodes - _numberOfFreeNodes + 2; }
+    KEFOBDDPage* GetPages() const { return _pages; }
+
+    KEFOBDDNode* GetLeafZero() { return &_leafZero; }
+    KEFOBDDNode* GetLeafOne() { return &_leafOne; }
+
+    // A free slot, its fields zeroed except next.
+    KEFOBDDNode* NewNode() {
+        KEFOBDDNode* node = _freeList;
+        if (node == nullptr) node = _NewNodeSlowly();
+        _freeList = node->_next;
+        --_numberOfFreeNodes;
+        return node;
+    }
+    // Clears a slot and pushes it on the free list.
+    void FreeSlot(KEFOBDDNode* node) {
+        node->_Clear();
+        node->_next = _freeList;
+        _freeList = node;
+        ++_numberOfFreeNodes;
+    }
+    // Returns every page; the node and page counts become 0.
+    void DeletePages();
+
+    // 8 + the sum over the pages of 32 + 32 x nodes of the page.
+    long long ComputeMemoryOccupationInBytes() const;
+
+private:
+    KEFOBDDNode* _NewNodeSlowly();
+    bool _AddPage();
+
+    static int _defaultSizeOfPages;
+    static int _defaultMaximumNumberOfNodes;
+
+    KEFOBDDManager* _manager;
+    int _sizeOfPages;
+    int _maximumNumberOfNodes;
+    int _numberOfNodes;
+    int _numberOfPages;
+    int _numberOfFreeNodes;
+    KEFOBDDPage* _pages;
+    KEFOBDDNode* _freeList;
+    KEFOBDDNode _leafZero;
+    KEFOBDDNode _leafOne;
+};
+
+#endif
