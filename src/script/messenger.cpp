@@ -124,6 +124,8 @@ const MessageEntry messageTable[] = {
     {12103, 0, "Wrong number of factors."},
     {13001, 0, "A command was expected."},
     {13002, 0, "Command not implemented yet."},
+    {13003, 1, "Nesting deeper than %1 levels."},
+    {13004, 0, "The condition of this loop cannot change: the loop would never end."},
     {14001, 1, "Incorrect or corrupted empirical distribution file '%1'."},
 };
 }  // namespace
