@@ -1,0 +1,341 @@
+#include "script_test_support.h"
+
+#include "script/script_linguist.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+using kefotest::Dump;
+using Command = KEFOScriptCommand;
+using Expression = KEFOScriptExpression;
+
+class ScriptParserTest : public ::testing::Test {
+protected:
+    // Parses text; returns the dump of the root's children and leaves the
+    // error count and messages.
+    std::string Parse(const std::string& text) {
+        engine.ClearMessages();
+        errors = 0;
+        root = engine.Parse(text, errors);
+        std::string dump;
+        for (const Command* child : root->GetChildren()) dump += Dump(child);
+        return dump;
+    }
+    // The dump of the value of "x == <text>;".
+    std::string ParseExpression(const std::string& text) {
+        Parse("x == " + text + ";");
+        if (errors != 0 || root->GetNumberOfChildren() != 1) return "error: " + engine.Messages();
+        return Dump(root->GetChild(1)->GetArgument(2));
+    }
+    // The first message's first two lines.
+    std::string FirstMessage() const {
+        std::string text = engine.Messages();
+        std::size_t first = text.find('\n');
+        std::size_t second = first == std::string::npos ? first : text.find('\n', first + 1);
+        return text.substr(0, second);
+    }
+
+    kefotest::Engine engine;
+    std::unique_ptr<Command> root;
+    int errors = 0;
+};
+}  // namespace
+
+TEST_F(ScriptParserTest, EmptyAndBlankFilesGiveEmptyScripts) {
+    EXPECT_EQ(Parse(""), "");
+    EXPECT_EQ(errors, 0);
+    EXPECT_EQ(Parse("  // only a comment\n /* and another */\n\n"), "");
+    EXPECT_EQ(errors, 0);
+    EXPECT_EQ(engine.Messages(), "");
+}
+
+TEST_F(ScriptParserTest, AssignmentNeedsTheDoubleEqualSign) {
+    EXPECT_EQ(Parse("x == 3;"), "C2[0:x,2:3]");
+    EXPECT_EQ(errors, 0);
+    Parse("x = 3;");
+    EXPECT_EQ(errors, 1);
+    EXPECT_EQ(FirstMessage(), "ERROR code: 10093 file: test.kefo line: 1 column: 3\nA '==' was expected.");
+    EXPECT_EQ(root->GetNumberOfChildren(), 0);
+}
+
+TEST_F(ScriptParserTest, BuiltinCommandsTakeArgumentsAndOptions) {
+    EXPECT_EQ(Parse("print a-b;"), "C1:print[4:a-b]");
+    EXPECT_EQ(Parse("print a - b;"), "C1:print[17(4:a,4:b)]");
+    EXPECT_EQ(Parse("print a - b - c;"), "C1:print[17(4:a,4:b),15(4:c)]");
+    EXPECT_EQ(Parse("skip;"), "C1:skip[]");
+    EXPECT_EQ(Parse("test 1 \"two\" three.four;"), "C1:test[2:1,5:\"two\",4:three.four]");
+    EXPECT_EQ(Parse("build BDT top output = \"f.txt\" mode = append maximum-order = 3 + 1;"),
+              "C1:build[4:BDT,4:top]<maximum-order=16(2:3,2:1);mode=4:append;output=5:\"f.txt\";>");
+    // The same option twice keeps the last value.
+    EXPECT_EQ(Parse("set a m = 1 m = 2;"), "C1:set[4:a]<m=2:2;>");
+    // An identifier followed by "==" is an argument.
+    EXPECT_EQ(Parse("print a == b;"), "C1:print[9(4:a,4:b)]");
+    EXPECT_EQ(errors, 0);
+}
+
+TEST_F(ScriptParserTest, CommandsRememberFileAndLineOfTheirFirstToken) {
+    Parse("\n\n  print\n x;\nif true\n skip;");
+    ASSERT_EQ(errors, 0);
+    ASSERT_EQ(root->GetNumberOfChildren(), 2);
+    EXPECT_EQ(root->GetChild(1)->GetLineNumber(), 3);
+    EXPECT_STREQ(root->GetChild(1)->GetFileName(), "test.kefo");
+    EXPECT_EQ(root->GetChild(2)->GetLineNumber(), 5);
+    EXPECT_EQ(root->GetChild(2)->GetChild(1)->GetLineNumber(), 5);
+    EXPECT_EQ(root->GetChild(2)->GetChild(1)->GetChild(1)->GetLineNumber(), 6);
+}
+
+TEST_F(ScriptParserTest, ConditionalsLoopsAndBlocks) {
+    EXPECT_EQ(Parse("if x > 0 print x; else print y;"),
+              "C4[]{C3[12(4:x,2:0)]{C1:print[4:x]}C1:print[4:y]}");
+    EXPECT_EQ(Parse("if a skip; elif b test; elif c {} else { x == 1; y == 2; }"),
+              "C4[]{C3[4:a]{C1:skip[]}C3[4:b]{C1:test[]}C3[4:c]{C6[]}C6[]{C2[0:x,2:1]C2[0:y,2:2]}}");
+    // An else belongs to the innermost open conditional.
+    EXPECT_EQ(Parse("if a if b skip; else test;"), "C4[]{C3[4:a]{C4[]{C3[4:b]{C1:skip[]}C1:test[]}}}");
+    EXPECT_EQ(Parse("while false { skip; }"), "C5[1:false]{C6[]{C1:skip[]}}");
+    EXPECT_EQ(Parse("while 1 < 2 skip;"), "C5[11(2:1,2:2)]{C1:skip[]}");
+    EXPECT_EQ(Parse("{ { } }"), "C6[]{C6[]}");
+    EXPECT_EQ(errors, 0);
+}
+
+TEST_F(ScriptParserTest, PrecedenceFollowsTheBindingLevels) {
+    EXPECT_EQ(ParseExpression("1 - 2 + 3"), "17(2:1,16(2:2,2:3))");
+    EXPECT_EQ(ParseExpression("a / b * c"), "19(4:a,18(4:b,4:c))");
+    EXPECT_EQ(ParseExpression("1 + 2 + 3 * 4 * 5"), "16(2:1,2:2,18(2:3,2:4,2:5))");
+    EXPECT_EQ(ParseExpression("not a == b and c or d"), "7(6(8(9(4:a,4:b)),4:c),4:d)");
+    EXPECT_EQ(ParseExpression("-a * -b"), "18(15(4:a),15(4:b))");
+    EXPECT_EQ(ParseExpression("(1 - 2) - 3"), "17(17(2:1,2:2),2:3)");
+    EXPECT_EQ(ParseExpression("a <= b"), "13(4:a,4:b)");
+    EXPECT_EQ(ParseExpression("a >= b"), "14(4:a,4:b)");
+    EXPECT_EQ(ParseExpression("a != b"), "10(4:a,4:b)");
+    EXPECT_EQ(ParseExpression("a < b"), "11(4:a,4:b)");
+}
+
+TEST_F(ScriptParserTest, PrimariesAndLiterals) {
+    EXPECT_EQ(ParseExpression("true"), "1:true");
+    EXPECT_EQ(ParseExpression("false"), "1:false");
+    EXPECT_EQ(ParseExpression("2147483647"), "2:2147483647");
+    EXPECT_EQ(ParseExpression("2.5e1"), "3:25");
+    EXPECT_EQ(ParseExpression("\"a b\""), "5:\"a b\"");
+    EXPECT_EQ(ParseExpression("a.b.c"), "4:a.b.c");
+    EXPECT_EQ(ParseExpression("'sym"), "38:sym");
+    EXPECT_EQ(ParseExpression("[]"), "36");
+    EXPECT_EQ(ParseExpression("[1, [2], 'a]"), "36(2:1,36(2:2),38:a)");
+    EXPECT_EQ(ParseExpression("if false 1 elif true 2 else 3"), "34(35(1:false,2:1),35(1:true,2:2),2:3)");
+    EXPECT_EQ(ParseExpression("if a 1"), "34(35(4:a,2:1))");
+    // Function keywords alone are Symbols.
+    EXPECT_EQ(ParseExpression("max"), "4:max");
+    EXPECT_EQ(ParseExpression("max + range"), "16(4:max,4:range)");
+}
+
+TEST_F(ScriptParserTest, FunctionCallsCheckTheirNumberOfChildren) {
+    EXPECT_EQ(ParseExpression("abs(x)"), "20(4:x)");
+    EXPECT_EQ(ParseExpression("mod(7, 2)"), "24(2:7,2:2)");
+    EXPECT_EQ(ParseExpression("max(1, 2, 3)"), "30(2:1,2:2,2:3)");
+    EXPECT_EQ(ParseExpression("count()"), "32");
+    EXPECT_EQ(ParseExpression("append(1)"), "33(2:1)");
+    EXPECT_EQ(ParseExpression("range(1, 3, 1)"), "37(2:1,2:3,2:1)");
+    EXPECT_EQ(ParseExpression("log10(sqrt(ceil(floor(exp(log(pow(2, mean(1))))))))"),
+              "23(26(27(28(21(22(25(2:2,31(2:1))))))))");
+    for (const char* call : {"max()", "abs(1, 2)", "range(1, 2)", "mod(1)", "pow(1, 2, 3)", "mean()", "sqrt()"}) {
+        Parse(std::string("x ==\n ") + call + ";");
+        EXPECT_EQ(errors, 1) << call;
+        std::string keyword(call, std::string(call).find('('));
+        EXPECT_EQ(FirstMessage(), "ERROR code: 10094 file: test.kefo line: 2 column: " +
+                                      std::to_string(1 + keyword.size()) + "\nUnexpected number of children")
+            << call;
+    }
+}
+
+TEST_F(ScriptParserTest, SyntaxErrorsAreReportedAtTheOffendingToken) {
+    struct Case {
+        const char* text;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"print x", "ERROR code: 10091 file: test.kefo line: 1 column: 7\nUnexpected end of file"},
+        {"x == 1", "ERROR code: 10091 file: test.kefo line: 1 column: 6\nUnexpected end of file"},
+        {"x ==", "ERROR code: 10091 file: test.kefo line: 1 column: 4\nUnexpected end of file"},
+        {"{ skip;", "ERROR code: 10091 file: test.kefo line: 1 column: 7\nUnexpected end of file"},
+        {"if true", "ERROR code: 10091 file: test.kefo line: 1 column: 7\nUnexpected end of file"},
+        {";", "ERROR code: 13001 file: test.kefo line: 1 column: 1\nA command was expected."},
+        {"true;", "ERROR code: 13001 file: test.kefo line: 1 column: 4\nA command was expected."},
+        {"}", "ERROR code: 13001 file: test.kefo line: 1 column: 1\nA command was expected."},
+        {"a.b == 1;", "ERROR code: 13001 file: test.kefo line: 1 column: 3\nA command was expected."},
+        {"x == 1 $;", "ERROR code: 10092 file: test.kefo line: 1 column: 8\nUnexpected token $."},
+        {"print ;;", "ERROR code: 13001 file: test.kefo line: 1 column: 8\nA command was expected."},
+        {"print );", "ERROR code: 10092 file: test.kefo line: 1 column: 7\nUnexpected token )."},
+        {"x == a - b - c;", "ERROR code: 10093 file: test.kefo line: 1 column: 12\nA ';' was expected."},
+        {"x == 1 < 2 < 3;", "ERROR code: 10093 file: test.kefo line: 1 column: 12\nA ';' was expected."},
+        {"x == not not a;", "ERROR code: 10092 file: test.kefo line: 1 column: 12\nUnexpected token not."},
+        {"x == --1;", "ERROR code: 10092 file: test.kefo line: 1 column: 7\nUnexpected token -."},
+        {"x == (1;", "ERROR code: 10093 file: test.kefo line: 1 column: 8\nA ')' was expected."},
+        {"x == [1 2];", "ERROR code: 10093 file: test.kefo line: 1 column: 9\nA ']' was expected."},
+        {"x == max(1 2);", "ERROR code: 10093 file: test.kefo line: 1 column: 12\nA ')' was expected."},
+        {"x == '1;", "ERROR code: 10093 file: test.kefo line: 1 column: 7\nA identifier was expected."},
+        {"x == [1] + 2;", "ERROR code: 10093 file: test.kefo line: 1 column: 10\nA ';' was expected."},
+        {"x == if;", "ERROR code: 10092 file: test.kefo line: 1 column: 8\nUnexpected token ;."},
+        {"x == \"\"\"text\"\"\";", "ERROR code: 10092 file: test.kefo line: 1 column: 15\nUnexpected token text."},
+        {"x == 2147483648;", "ERROR code: 10092 file: test.kefo line: 1 column: 15\nUnexpected token 2147483648."},
+        {"x == 1.;", "ERROR code: 10092 file: test.kefo line: 1 column: 7\nUnexpected token 1.."},
+        {"x == \"open", "ERROR code: 10092 file: test.kefo line: 1 column: 6\nUnexpected token \"."},
+        {"x == 1; /* open", "ERROR code: 10092 file: test.kefo line: 1 column: 10\nUnexpected token /*."},
+        {"x == a !b;", "ERROR code: 10092 file: test.kefo line: 1 column: 8\nUnexpected token !."},
+        {"x == \x01;", "ERROR code: 10092 file: test.kefo line: 1 column: 6\nUnexpected token \\x01."},
+    };
+    for (const Case& c : cases) {
+        Parse(c.text);
+        EXPECT_EQ(errors, 1) << c.text;
+        EXPECT_EQ(FirstMessage(), c.message) << c.text;
+        // One message only, then "---" and an empty line.
+        std::string all = engine.Messages();
+        EXPECT_EQ(all, std::string(c.message) + "\n---\n\n") << c.text;
+    }
+}
+
+TEST_F(ScriptParserTest, TheFirstErrorStopsTheParse) {
+    Parse("x == 1;\ny = 2;\nz == 3;\nw = ;");
+    EXPECT_EQ(errors, 1);
+    // Commands before the error are kept, nothing after it.
+    ASSERT_EQ(root->GetNumberOfChildren(), 1);
+    EXPECT_EQ(Dump(root->GetChild(1)), "C2[0:x,2:1]");
+}
+
+TEST_F(ScriptParserTest, ByteFFEndsTheScript) {
+    EXPECT_EQ(Parse(std::string("x == 1;\xFF this is no script at all ((((")), "C2[0:x,2:1]");
+    EXPECT_EQ(errors, 0);
+    Parse(std::string("x == \xFF 1;"));
+    EXPECT_EQ(errors, 1);
+    EXPECT_EQ(FirstMessage(), "ERROR code: 10091 file: test.kefo line: 1 column: 5\nUnexpected end of file");
+}
+
+TEST_F(ScriptParserTest, NestingIsLimited) {
+    const int limit = KEFOScriptParser::defaultMaximumNestingDepth;
+    // Up to the limit, parentheses are fine.
+    std::string ok = "x == " + std::string(limit, '(') + "1" + std::string(limit, ')') + ";";
+    Parse(ok);
+    EXPECT_EQ(errors, 0);
+    const std::string message = "Nesting deeper than " + std::to_string(limit) + " levels.";
+    for (int depth : {limit + 1, 100000}) {
+        Parse("x == " + std::string(depth, '(') + "1" + std::string(depth, ')') + ";");
+        EXPECT_EQ(errors, 1);
+        EXPECT_EQ(FirstMessage(), "ERROR code: 13003 file: test.kefo line: 1 column: " +
+                                      std::to_string(5 + limit + 1) + "\n" + message);
+    }
+    std::string text;
+    for (int i = 0; i < 100000; ++i) text += "{";
+    Parse(text);
+    EXPECT_EQ(errors, 1);
+    EXPECT_NE(engine.Messages().find(message), std::string::npos);
+    text.clear();
+    for (int i = 0; i < 100000; ++i) text += "if true ";
+    Parse(text + "skip;");
+    EXPECT_EQ(errors, 1);
+    EXPECT_NE(engine.Messages().find(message), std::string::npos);
+    text.clear();
+    for (int i = 0; i < 100000; ++i) text += "while true ";
+    Parse(text + "skip;");
+    EXPECT_EQ(errors, 1);
+    text = "x == ";
+    for (int i = 0; i < 100000; ++i) text += "max([if true ";
+    Parse(text + "1;");
+    EXPECT_EQ(errors, 1);
+    EXPECT_NE(engine.Messages().find(message), std::string::npos);
+    // The limit can be changed.
+    engine.interpreter->GetScriptParser()->SetMaximumNestingDepth(2);
+    Parse("x == ((1));");
+    EXPECT_EQ(errors, 0);
+    Parse("x == (((1)));");
+    EXPECT_EQ(errors, 1);
+}
+
+TEST_F(ScriptParserTest, MissingOrUnreadableFiles) {
+    kefotest::TemporaryDirectory directory;
+    KEFOScriptCommand root(KEFOScriptCommand::Script);
+    errors = 0;
+    engine.interpreter->GetScriptParser()->ImportScript(errors, nullptr, &root);
+    EXPECT_EQ(errors, 1);
+    EXPECT_EQ(engine.Messages(), "ERROR code: 10001\nFile name missing.\n---\n\n");
+    engine.ClearMessages();
+    errors = 0;
+    std::string missing = directory.File("missing.kefo");
+    engine.interpreter->GetScriptParser()->ImportScript(errors, missing.c_str(), &root);
+    EXPECT_EQ(errors, 1);
+    EXPECT_EQ(engine.Messages(), "ERROR code: 10003\nUnable to open file " + missing + "\n---\n\n");
+    // A counter that is already non-zero makes the import do nothing.
+    engine.ClearMessages();
+    kefotest::WriteFile(directory.File("s.kefo"), "x == 1;");
+    std::string path = directory.File("s.kefo");
+    engine.interpreter->GetScriptParser()->ImportScript(errors, path.c_str(), &root);
+    EXPECT_EQ(root.GetNumberOfChildren(), 0);
+    errors = 0;
+    engine.interpreter->GetScriptParser()->ImportScript(errors, path.c_str(), &root);
+    EXPECT_EQ(errors, 0);
+    EXPECT_EQ(root.GetNumberOfChildren(), 1);
+    EXPECT_STREQ(root.GetChild(1)->GetFileName(), path.c_str());
+}
+
+TEST(ScriptLinguist, BuiltinCommandWords) {
+    for (const char* word : {"build", "check", "compute", "load", "print", "reset", "set", "skip", "test"})
+        EXPECT_TRUE(KEFOScriptLinguist::IsBuiltinCommandName(word)) << word;
+    for (const char* word : {"Build", "prints", "", "if", "while", "run"})
+        EXPECT_FALSE(KEFOScriptLinguist::IsBuiltinCommandName(word)) << word;
+    EXPECT_FALSE(KEFOScriptLinguist::IsBuiltinCommandName(nullptr));
+}
+
+TEST(ScriptExpression, FunctorsPrioritiesAndChildCounts) {
+    EXPECT_STREQ(Expression::GetFunctorFromType(Expression::Reference), "reference");
+    EXPECT_STREQ(Expression::GetFunctorFromType(Expression::Geq), ">=");
+    EXPECT_STREQ(Expression::GetFunctorFromType(Expression::Case), "case");
+    EXPECT_EQ(Expression::GetFunctorFromType(Expression::List), nullptr);
+    for (int type = 0; type <= Expression::Case; ++type)
+        EXPECT_EQ(Expression::GetTypeFromFunctor(Expression::GetFunctorFromType(type)), type);
+    EXPECT_EQ(Expression::GetTypeFromFunctor("nothing"), -1);
+    EXPECT_EQ(Expression::GetPriority(Expression::Or), 8);
+    EXPECT_EQ(Expression::GetPriority(Expression::And), 7);
+    EXPECT_EQ(Expression::GetPriority(Expression::Not), 6);
+    EXPECT_EQ(Expression::GetPriority(Expression::Lt), 5);
+    EXPECT_EQ(Expression::GetPriority(Expression::Add), 4);
+    EXPECT_EQ(Expression::GetPriority(Expression::Sub), 3);
+    EXPECT_EQ(Expression::GetPriority(Expression::Mul), 2);
+    EXPECT_EQ(Expression::GetPriority(Expression::Div), 1);
+    EXPECT_EQ(Expression::GetPriority(Expression::Neg), 0);
+    EXPECT_TRUE(Expression::CheckNumberOfChildren(Expression::And, 2));
+    EXPECT_FALSE(Expression::CheckNumberOfChildren(Expression::And, 1));
+    EXPECT_TRUE(Expression::CheckNumberOfChildren(Expression::Count, 0));
+    EXPECT_FALSE(Expression::CheckNumberOfChildren(Expression::Min, 0));
+    EXPECT_TRUE(Expression::CheckNumberOfChildren(Expression::Range, 3));
+    EXPECT_FALSE(Expression::CheckNumberOfChildren(Expression::Case, 1));
+}
+
+TEST(ScriptCommand, ArgumentsOptionsAndChildren) {
+    KEFOScriptCommand command(KEFOScriptCommand::BuiltinCommand);
+    command.AppendArgument(Expression::NewSymbol("a"));
+    command.AppendArgument(Expression::NewInteger(2));
+    EXPECT_EQ(command.GetNumberOfArguments(), 2);
+    EXPECT_EQ(command.GetArgument(0), nullptr);
+    EXPECT_EQ(command.GetArgument(3), nullptr);
+    EXPECT_EQ(command.GetArgument(2)->GetValue().GetInt(), 2);
+    command.SetOption("o", Expression::NewInteger(1));
+    command.SetOption("o", Expression::NewInteger(5));
+    command.SetOption("p", nullptr);
+    EXPECT_EQ(command.GetNumberOfOptions(), 2);
+    EXPECT_EQ(command.LookForOption("o")->GetValue()->GetValue().GetInt(), 5);
+    EXPECT_EQ(command.LookForOption("p")->GetValue(), nullptr);
+    EXPECT_EQ(command.LookForOption("q"), nullptr);
+    KEFOScriptCommand* first = new KEFOScriptCommand(KEFOScriptCommand::Block);
+    KEFOScriptCommand* second = new KEFOScriptCommand(KEFOScriptCommand::Block);
+    command.AppendChild(first);
+    command.AppendChild(second);
+    EXPECT_EQ(command.GetChild(2), second);
+    EXPECT_TRUE(command.RemoveChild(first));
+    EXPECT_FALSE(command.RemoveChild(first));
+    EXPECT_EQ(command.GetNumberOfChildren(), 1);
+    delete first;
+    EXPECT_TRUE(command.DeleteChild(second));
+    EXPECT_EQ(command.GetNumberOfChildren(), 0);
+    EXPECT_EQ(command.GetFileName(), nullptr);
+    command.SetFileName("f.kefo");
+    EXPECT_STREQ(command.GetFileName(), "f.kefo");
+}
