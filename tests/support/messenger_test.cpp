@@ -19,10 +19,12 @@ struct MessengerFixture : ::testing::Test {
 };
 
 TEST_F(MessengerFixture, RegistersTheWholeTable) {
-    EXPECT_EQ(store.GetNumberOfMessagePatterns(), 108);
+    EXPECT_EQ(store.GetNumberOfMessagePatterns(), 110);
     ASSERT_NE(store.LookForMessagePattern(10004), nullptr);
     EXPECT_EQ(store.LookForMessagePattern(10004)->GetText(), "No root element \"open-psa\".");
     EXPECT_EQ(store.LookForMessagePattern(13002)->GetText(), "Command not implemented yet.");
+    EXPECT_EQ(store.LookForMessagePattern(13003)->GetText(), "Nesting deeper than %1 levels.");
+    EXPECT_EQ(store.LookForMessagePattern(13003)->GetNumberOfArguments(), 1);
     EXPECT_EQ(store.LookForMessagePattern(10071)->GetText(), "\"%1\" is not a Boolean value");
 }
 
