@@ -6,7 +6,8 @@
 // made by the document (PLOVXMLDocument::NewElement and the like) and all go
 // away with it at once, so that neither reading nor deleting a document
 // allocates or recurses per node. A node made on its own (new PLOVXMLNode)
-// serves only as an error location.
+// serves only as an error location. A node of a document must never be
+// deleted on its own.
 #ifndef KEFO_SUPPORT_XML_NODE_H
 #define KEFO_SUPPORT_XML_NODE_H
 

@@ -154,6 +154,7 @@ PLOVXMLParser::PLOVXMLParser() { RegisterMessagePatterns(&_messenger); }
 
 PLOVXMLParser::~PLOVXMLParser() {
     if (_stack != nullptr) PLOVMemoryManager::DeleteCell(_stack);
+    if (_text != nullptr) PLOVMemoryManager::DeleteCell(_text);
 }
 
 void PLOVXMLParser::SetInputFileName(const char* name) {
@@ -212,6 +213,7 @@ int PLOVXMLParser::ParseBuffer(int& errors, PLOVXMLDocument* document, const cha
     _end = _current + (data != nullptr ? size : 0);
     _line = 1;
     _stackSize = 0;
+    _textLength = 0;
     _hasElement = false;
     bool ok = _Parse(errors);
     _document = nullptr;
@@ -318,75 +320,71 @@ bool PLOVXMLParser::_Parse(int& errors) {
     return true;
 }
 
-bool PLOVXMLParser::_ParseText(int& errors) {
-    const char* start = _current;
+// Texts are gathered in the pending text until the next node or tag: a
+// processing instruction or a document type declaration inside an element
+// leaves nothing in the document, so the texts around it make one text.
+bool PLOVXMLParser::_ParseText(int& /*errors*/) {
     const char* p = _current;
-    int line = _line;
-    int firstLine = -1;
-    bool special = false;  // a reference, or white space other than single blanks
-    bool previousBlank = false;
-    while (p < _end) {
-        char c = *p;
-        if (c == '<') break;
-        if (IsBlank(c)) {
-            if (c == '\n') ++line;
-            if (previousBlank || c != ' ') special = true;
-            previousBlank = true;
-        } else {
-            if (firstLine < 0) firstLine = line;
-            if (c == '&') special = true;
-            previousBlank = false;
-        }
-        ++p;
+    const char* stop = static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(_end - p)));
+    if (stop == nullptr) stop = _end;
+    if (stop == p) return true;
+    std::size_t needed = _textLength + static_cast<std::size_t>(stop - p) + 1;
+    if (needed > _textCapacity) {
+        std::size_t capacity = _textCapacity == 0 ? 4096 : _textCapacity;
+        while (capacity < needed) capacity *= 2;
+        _text = static_cast<char*>(_text == nullptr ? PLOVMemoryManager::NewCell(capacity)
+                                                    : PLOVMemoryManager::ResizeCell(_text, _textCapacity, capacity));
+        _textCapacity = capacity;
     }
-    int startLine = _line;
-    _current = p;
-    _line = line;
-    if (p == start) return true;
-    if (firstLine < 0 && !_keepWhitespaceText) return true;
-    (void)errors;
-    std::size_t rawLength = static_cast<std::size_t>(p - start);
-    PLOVXMLNode* parent = _CurrentParent();
-    const char* text;
-    std::size_t length;
-    if (!special) {
-        text = _document->_CopyText(start, rawLength);
-        length = rawLength;
-    } else {
-        char* out = _document->_AllocateText(rawLength);
-        std::size_t n = 0;
-        bool inBlank = false;
-        const char* q = start;
-        while (q < p) {
-            char c = *q;
-            if (IsBlank(c)) {
-                if (!inBlank) out[n++] = ' ';
-                inBlank = true;
-                ++q;
+    if (_textLength == 0) {
+        _textLine = _line;
+        _textFirstLine = -1;
+        _textInBlank = false;
+        _textSignificant = false;
+    }
+    // Translation never lengthens the text, so the room reserved suffices.
+    char* out = _text;
+    std::size_t n = _textLength;
+    while (p < stop) {
+        char c = *p;
+        if (IsBlank(c)) {
+            if (c == '\n') ++_line;
+            if (!_textInBlank) out[n++] = ' ';
+            _textInBlank = true;
+            ++p;
+            continue;
+        }
+        if (_textFirstLine < 0) _textFirstLine = _line;
+        _textSignificant = true;
+        _textInBlank = false;
+        if (c == '&') {
+            const char* next = p;
+            std::size_t m = DecodeReference(p, stop, out + n, next);
+            if (m > 0) {
+                n += m;
+                p = next;
                 continue;
             }
-            inBlank = false;
-            if (c == '&') {
-                const char* next = q;
-                std::size_t m = DecodeReference(q, p, out + n, next);
-                if (m > 0) {
-                    n += m;
-                    q = next;
-                    continue;
-                }
-            }
-            out[n++] = c;
-            ++q;
         }
-        out[n] = '\0';
-        _document->_ShrinkText(out, rawLength, n);
-        text = out;
-        length = n;
+        out[n++] = c;
+        ++p;
     }
-    PLOVXMLNode* node = _document->_NewNode(PLOVXMLNode::Text, text, length);
-    node->_line = firstLine >= 0 ? firstLine : startLine;
-    PLOVXMLDocument::_AppendChild(parent, node);
+    _textLength = n;
+    _current = stop;
     return true;
+}
+
+// Makes a node of the pending text unless it is white space only (and such
+// texts are not kept).
+void PLOVXMLParser::_FlushText() {
+    if (_textLength == 0) return;
+    if (_textSignificant || _keepWhitespaceText) {
+        const char* text = _document->_CopyText(_text, _textLength);
+        PLOVXMLNode* node = _document->_NewNode(PLOVXMLNode::Text, text, _textLength);
+        node->_line = _textFirstLine >= 0 ? _textFirstLine : _textLine;
+        PLOVXMLDocument::_AppendChild(_CurrentParent(), node);
+    }
+    _textLength = 0;
 }
 
 bool PLOVXMLParser::_ParseStartTag(int& errors) {
@@ -408,6 +406,7 @@ bool PLOVXMLParser::_ParseStartTag(int& errors) {
         _RaiseError(errors, IllFormedTagName);
         return false;
     }
+    _FlushText();
     PLOVXMLNode* element = _document->_NewNode(PLOVXMLNode::Element, _document->_CopyText(name, nameLength), nameLength);
     element->_line = line;
     PLOVXMLDocument::_AppendChild(_CurrentParent(), element);
@@ -565,6 +564,7 @@ bool PLOVXMLParser::_ParseEndTag(int& errors) {
         return false;
     }
     ++_current;
+    _FlushText();
     if (_stackSize == 0) {
         _RaiseError(errors, NoOpeningTag);
         return false;
@@ -604,6 +604,7 @@ bool PLOVXMLParser::_ParseMarkup(int& errors) {
             return false;
         }
         std::size_t length = static_cast<std::size_t>(_current - 3 - start);
+        _FlushText();
         PLOVXMLNode* node = _document->_NewNode(PLOVXMLNode::Comment, _document->_CopyText(start, length), length);
         node->_line = line;
         PLOVXMLDocument::_AppendChild(_CurrentParent(), node);
@@ -633,6 +634,7 @@ bool PLOVXMLParser::_ParseMarkup(int& errors) {
             return false;
         }
         std::size_t length = static_cast<std::size_t>(_current - 3 - start);
+        _FlushText();
         PLOVXMLNode* node = _document->_NewNode(PLOVXMLNode::CDATA, _document->_CopyText(start, length), length);
         node->_line = line;
         PLOVXMLDocument::_AppendChild(_CurrentParent(), node);

@@ -101,6 +101,7 @@ private:
     bool _ParseDeclarationPseudoAttributes(int& errors);
     bool _SkipDocumentTypeDeclaration(int& errors);
     bool _ParseText(int& errors);
+    void _FlushText();
     bool _ParseAttributeValue(int& errors, const char*& value, std::size_t& length);
     void _SkipBlanks();
     bool _ScanUntil(const char* terminator, std::size_t length);
@@ -124,6 +125,18 @@ private:
     PLOVXMLNode** _stack = nullptr;
     std::size_t _stackSize = 0;
     std::size_t _stackCapacity = 0;
+
+    // The text read since the last node or tag (storage kept between
+    // readings): its translated characters, the line it starts on, the line
+    // of its first character that is not white space, whether it holds any
+    // such character, and whether it ends in a blank.
+    char* _text = nullptr;
+    std::size_t _textLength = 0;
+    std::size_t _textCapacity = 0;
+    int _textLine = 0;
+    int _textFirstLine = -1;
+    bool _textSignificant = false;
+    bool _textInBlank = false;
 };
 
 #endif

@@ -235,6 +235,12 @@ TEST_F(XMLParserFixture, ReducesWhiteSpaceRunsInTexts) {
     ASSERT_EQ(Parse("<a><![CDATA[  x\n  y ]]><!--  c\n --></a>"), 0);
     EXPECT_EQ(NameOf(document.GetRootElement()->GetFirstChild()), "  x\n  y ");
     EXPECT_EQ(NameOf(document.GetRootElement()->GetLastChild()), "  c\n ");
+    // Markup that leaves no node does not split a text.
+    ASSERT_EQ(Parse("<a>x <?p?> y<!DOCTYPE b>z<?q?></a>"), 0);
+    ASSERT_EQ(document.GetRootElement()->GetNumberOfChildren(), 1);
+    EXPECT_EQ(NameOf(document.GetRootElement()->GetFirstChild()), "x yz");
+    ASSERT_EQ(Parse("<a>\n<?p?>\n<b/></a>"), 0);
+    EXPECT_EQ(document.GetRootElement()->GetNumberOfChildren(), 1);
     // Text nodes of white space only are kept when asked for.
     parser.SetKeepWhitespaceText(true);
     ASSERT_EQ(Parse("<a>\n  <b/>\n</a>"), 0);
