@@ -279,10 +279,22 @@ TEST_F(XMLParserFixture, ParsesAnOpenFile) {
     EXPECT_STREQ(document.GetRootElement()->GetLastChild()->GetAttributeValue("name"), "e19999");
     EXPECT_EQ(document.GetRootElement()->GetLastChild()->GetLine(), 20001);
     EXPECT_STREQ(document.GetRootElement()->GetFileName(), "big.xml");
-    // No file: reported, not a crash.
+    // No file, or a file that cannot be read (a directory): reported, not a
+    // crash.
     errors = 0;
     EXPECT_EQ(parser.ParseFile(errors, &document, nullptr), 1);
     EXPECT_EQ(errors, 1);
+    FILE* directory = std::fopen(KEFO_TEST_DATA_DIR, "rb");
+    if (directory != nullptr) {
+        errors = 0;
+        parser.GetMessenger()->ResetMessages();
+        EXPECT_EQ(parser.ParseFile(errors, &document, directory), 1);
+        std::fclose(directory);
+        EXPECT_EQ(errors, 1);
+        ASSERT_NE(OnlyMessage(), nullptr);
+        EXPECT_EQ(OnlyMessage()->GetCode(), 1001u);
+        EXPECT_EQ(document.GetFirstChild(), nullptr);
+    }
 }
 
 TEST_F(XMLParserFixture, ReadsEveryBenchmarkModel) {
