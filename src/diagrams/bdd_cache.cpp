@@ -35,6 +35,13 @@ void KEFOBDDCache::Reset() {
     std::memset(static_cast<void*>(_records), 0, sizeof(KEFOBDDRecord) * static_cast<std::size_t>(_size));
 }
 
+void KEFOBDDCache::ResetOperations(int first, int last) {
+    for (int i = 0; i < _size; ++i) {
+        KEFOBDDRecord& record = _records[i];
+        if (record.operation >= first && record.operation <= last) record = KEFOBDDRecord{0, 0, nullptr, nullptr, nullptr};
+    }
+}
+
 int KEFOBDDCache::GetNumberOfRecordedOperations() const {
     int count = 0;
     for (int i = 0; i < _size; ++i)

@@ -38,6 +38,8 @@ public:
     // Discards every record and allocates `size` empty ones (at least one).
     void Resize(int size);
     void Reset();
+    // Empties the records whose operation code lies in [first, last].
+    void ResetOperations(int first, int last);
     int GetNumberOfRecordedOperations() const;
     const KEFOBDDRecord* GetRecord(int i) const { return _records + i; }
 

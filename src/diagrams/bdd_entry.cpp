@@ -1,5 +1,8 @@
 #include "diagrams/bdd_entry.h"
 
+#include "diagrams/bdd_entry_table.h"
+#include "diagrams/bdd_manager.h"
+
 KEFOBDDEntry::KEFOBDDEntry(KEFOBDDEntryTable* entryTable, int index)
     : _entryTable(entryTable),
       _index(index),
@@ -19,13 +22,20 @@ void KEFOBDDEntry::_Initialise() {
     _value = Unknown;
     _probability = 0.0;
     _failureIntensity = 0.0;
-    _weight = 1.0;
+    SetWeight(1.0);
     SetModuleBDD(nullptr);
 }
 
 void KEFOBDDEntry::SetModelVariable(KEFOVariable* variable) {
     _modelVariable = variable;
     _Initialise();
+}
+
+void KEFOBDDEntry::SetWeight(double w) {
+    if (w == _weight) return;
+    _weight = w;
+    if (_entryTable != nullptr && _entryTable->GetManager() != nullptr)
+        _entryTable->GetManager()->InvalidateWeightedRecords();
 }
 
 void KEFOBDDEntry::SetModuleBDD(KEFOBDDNode* root) {

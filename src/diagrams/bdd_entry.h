@@ -41,7 +41,8 @@ public:
     double GetFailureIntensity() const { return _failureIntensity; }
     void SetFailureIntensity(double lambda) { _failureIntensity = lambda; }
     double GetWeight() const { return _weight; }
-    void SetWeight(double w) { _weight = w; }
+    // A change of weight invalidates the weighted records of the cache.
+    void SetWeight(double w);
     // The entry holds one reference on its module diagram.
     KEFOBDDNode* GetModuleBDD() const { return _moduleBDD; }
     void SetModuleBDD(KEFOBDDNode* root);

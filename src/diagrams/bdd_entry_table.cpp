@@ -1,5 +1,6 @@
 #include "diagrams/bdd_entry_table.h"
 
+#include "diagrams/bdd_manager.h"
 #include "support/exception.h"
 
 #include <cstring>
@@ -49,6 +50,8 @@ KEFOBDDEntry* KEFOBDDEntryTable::NewEntry(int index) {
     if (entry != nullptr) return entry;
     entry = new KEFOBDDEntry(this, index);
     _entries[index] = entry;
+    // The index weighed 0 without entry and weighs 1 now.
+    if (_manager != nullptr) _manager->InvalidateWeightedRecords();
     if (_highest == 0) {
         _lowest = index;
         _highest = index;

@@ -22,6 +22,7 @@ KEFOBDDManager::KEFOBDDManager()
       _zero(nullptr),
       _one(nullptr),
       _locked(0),
+      _weightsChanged(false),
       _scratch(nullptr),
       _scratchCapacity(0) {
     _uniqueTable = new KEFOBDDUniqueTable(this);

@@ -127,6 +127,12 @@ public:
     static double ComputeWeightFromProbability(double p, double base);
     void ComputeWeightsFromProbabilities(double base);
 
+    // Records of the weighted operations depend on the weights. Every change
+    // of a weight (or creation of an entry) calls this; the next weighted
+    // operation first discards those records, so that a build under other
+    // weights never reuses truncations made under the old ones.
+    void InvalidateWeightedRecords() { _weightsChanged = true; }
+
     // ---- Hash tables
     int GetMaximumSizeOfHashTables() const { return KEFOBDDHashTable::GetDefaultMaximumSize(); }
     // Changes the process-wide default and the maximum of every existing
@@ -343,6 +349,13 @@ private:
     template <class Op>
     KEFOBDDNode* _Run(KEFOBDDNode* a, KEFOBDDNode* b, double w, int k);
 
+    void _DiscardWeightedRecordsIfWeightsChanged() {
+        if (_weightsChanged) {
+            _cache->ResetOperations(WeightedBDDOperation, WeightedMinimalCutsetsOperation);
+            _weightsChanged = false;
+        }
+    }
+
     // The weight of an index for the weighted operations: 0 without entry.
     double _GetWeightOfIndex(int index) const {
         const KEFOBDDEntry* entry = _entryTable->GetEntry(index);
@@ -372,6 +385,7 @@ private:
     KEFOBDDNode* _zero;
     KEFOBDDNode* _one;
     int _locked;
+    bool _weightsChanged;
     void* _scratch;
     std::size_t _scratchCapacity;
 };

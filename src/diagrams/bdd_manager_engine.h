@@ -104,9 +104,9 @@ inline KEFOBDDNode* Retained(KEFOBDDNode* node) {
 
 // A visitor has:
 //   bool Pending(KEFOBDDNode* n)   the internal node n still needs Compute;
-//   bool VisitThen(KEFOBDDNode* n), bool VisitElse(KEFOBDDNode* n)
-//                                  whether the value of n needs that son;
-//   void Compute(KEFOBDDNode* n)   called once the needed sons are done.
+//   void Compute(KEFOBDDNode* n)   called once both sons are done.
+// Every pending node reachable from the root is computed, so that a marker
+// pass followed by a walk leaves no mark behind.
 // A node is on the stack at most once (the diagram is acyclic), so the depth
 // is bounded by the number of variables.
 template <class Visitor>
@@ -123,7 +123,7 @@ void KEFOBDDManager::_PostOrder(KEFOBDDNode* root, Visitor& visitor) {
         if (frame->state == 0) {
             frame->state = 1;
             KEFOBDDNode* son = node->GetThenSon();
-            if (IsInternalNode(son) && visitor.VisitThen(node) && visitor.Pending(son)) {
+            if (IsInternalNode(son) && visitor.Pending(son)) {
                 KEFOBDDFrame* pushed = stack.Push();
                 pushed->a = son;
                 pushed->state = 0;
@@ -133,7 +133,7 @@ void KEFOBDDManager::_PostOrder(KEFOBDDNode* root, Visitor& visitor) {
         if (frame->state == 1) {
             frame->state = 2;
             KEFOBDDNode* son = node->GetElseSon();
-            if (IsInternalNode(son) && visitor.VisitElse(node) && visitor.Pending(son)) {
+            if (IsInternalNode(son) && visitor.Pending(son)) {
                 KEFOBDDFrame* pushed = stack.Push();
                 pushed->a = son;
                 pushed->state = 0;

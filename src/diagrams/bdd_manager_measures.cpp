@@ -35,8 +35,6 @@ int KEFOBDDManager::ComputeSizeOfDiagram(KEFOBDDNode* f) {
         bool zero;
         bool one;
         bool Pending(KEFOBDDNode* n) const { return n->GetIntValue() == -1; }
-        bool VisitThen(KEFOBDDNode*) const { return true; }
-        bool VisitElse(KEFOBDDNode*) const { return true; }
         void Compute(KEFOBDDNode* n) {
             n->SetIntValue(0);
             ++size;
@@ -72,8 +70,6 @@ struct CountingVisitor {
         return slots[n->GetIntValue()].literals;
     }
     bool Pending(KEFOBDDNode* n) const { return n->GetIntValue() == -1; }
-    bool VisitThen(KEFOBDDNode*) const { return true; }
-    bool VisitElse(KEFOBDDNode*) const { return true; }
     void Compute(KEFOBDDNode* n) {
         slots = static_cast<CountSlot*>(reserve(m, sizeof(CountSlot) * (static_cast<std::size_t>(numberOfSlots) + 1)));
         KEFOBDDNode* t = n->GetThenSon();
@@ -122,8 +118,6 @@ struct OrderVisitor {
         return n->GetIntValue();
     }
     bool Pending(KEFOBDDNode* n) const { return n->GetIntValue() == -1; }
-    bool VisitThen(KEFOBDDNode*) const { return true; }
-    bool VisitElse(KEFOBDDNode*) const { return true; }
     void Compute(KEFOBDDNode* n) {
         const int t = Order(n->GetThenSon());
         const int e = Order(n->GetElseSon());

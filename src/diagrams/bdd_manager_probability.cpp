@@ -45,8 +45,11 @@ struct ProbabilityVisitor {
         return entry != nullptr ? static_cast<float>(entry->GetProbability()) : 0.0f;
     }
     bool Pending(KEFOBDDNode* n) const { return IsUnvisited(n); }
-    bool VisitThen(KEFOBDDNode* n) const { return Code(n) != KEFOBDDEntry::False; }
-    bool VisitElse(KEFOBDDNode* n) const { return Code(n) != KEFOBDDEntry::True; }
+    // Both sons are computed even where a value code makes one of them
+    // useless (the post-order walks every pending node): the marker pass has
+    // set every reachable cell to -1.0, and a cell left at -1.0 above
+    // computed ones would stop the next marker pass early and leave stale
+    // values below it.
 };
 
 struct ExactVisitor : ProbabilityVisitor {
@@ -66,7 +69,6 @@ struct ExactVisitor : ProbabilityVisitor {
 };
 
 struct RareEventVisitor : ProbabilityVisitor {
-    bool VisitElse(KEFOBDDNode*) const { return true; }
     void Compute(KEFOBDDNode* n) const {
         const int code = Code(n);
         float v;
@@ -81,14 +83,6 @@ struct RareEventVisitor : ProbabilityVisitor {
 };
 
 struct PivotalVisitor : ProbabilityVisitor {
-    bool VisitThen(KEFOBDDNode* n) const {
-        const int code = Code(n);
-        return code == KEFOBDDEntry::True || code == KEFOBDDEntry::Unknown;
-    }
-    bool VisitElse(KEFOBDDNode* n) const {
-        const int code = Code(n);
-        return code == KEFOBDDEntry::True || code == KEFOBDDEntry::False || code == KEFOBDDEntry::Unknown;
-    }
     void Compute(KEFOBDDNode* n) const {
         const int code = Code(n);
         float v;
@@ -106,8 +100,6 @@ struct PivotalVisitor : ProbabilityVisitor {
 };
 
 struct HighestCutsetVisitor : ProbabilityVisitor {
-    bool VisitThen(KEFOBDDNode*) const { return true; }
-    bool VisitElse(KEFOBDDNode*) const { return true; }
     void Compute(KEFOBDDNode* n) const {
         const float a = Probability(n) * Value(n->GetThenSon());
         const float b = Value(n->GetElseSon());

@@ -153,15 +153,22 @@ KEFOBDDNode* KEFOBDDManager::BuildWeightedNegativeLiteral(int index, double w) {
     return NewBDDNode(index, _zero, _one);
 }
 
-KEFOBDDNode* KEFOBDDManager::BuildWeightedBDD(KEFOBDDNode* f, double w) { return _Run<WeightedBDDOp>(f, nullptr, w, 0); }
+KEFOBDDNode* KEFOBDDManager::BuildWeightedBDD(KEFOBDDNode* f, double w) {
+    _DiscardWeightedRecordsIfWeightsChanged();
+    return _Run<WeightedBDDOp>(f, nullptr, w, 0);
+}
 
 KEFOBDDNode* KEFOBDDManager::BuildWeightedAnd(KEFOBDDNode* f, KEFOBDDNode* g, double w) {
+    _DiscardWeightedRecordsIfWeightsChanged();
     return _Run<WeightedAndOp>(f, g, w, 0);
 }
 
 KEFOBDDNode* KEFOBDDManager::BuildWeightedOr(KEFOBDDNode* f, KEFOBDDNode* g, double) { return BuildOr(f, g); }
 
-KEFOBDDNode* KEFOBDDManager::BuildWeightedNot(KEFOBDDNode* f, double w) { return _Run<WeightedNotOp>(f, nullptr, w, 0); }
+KEFOBDDNode* KEFOBDDManager::BuildWeightedNot(KEFOBDDNode* f, double w) {
+    _DiscardWeightedRecordsIfWeightsChanged();
+    return _Run<WeightedNotOp>(f, nullptr, w, 0);
+}
 
 KEFOBDDNode* KEFOBDDManager::BuildWeightedIfThenElse(KEFOBDDNode* f, KEFOBDDNode* g, KEFOBDDNode* h, double w) {
     KEFOBDDNode* fg = BuildWeightedAnd(f, g, w);
@@ -175,5 +182,6 @@ KEFOBDDNode* KEFOBDDManager::BuildWeightedIfThenElse(KEFOBDDNode* f, KEFOBDDNode
 }
 
 KEFOBDDNode* KEFOBDDManager::BuildWeightedMinimalCutsets(KEFOBDDNode* f, double w) {
+    _DiscardWeightedRecordsIfWeightsChanged();
     return _Run<WeightedMinimalCutsetsOp>(f, nullptr, w, 0);
 }

@@ -1,0 +1,346 @@
+// Boolean connectives, minimal cutsets and the family operations, as
+// properties over many random formulas and families checked against truth
+// tables and explicit sets.
+#include "diagrams/bdd_manager.h"
+#include "diagrams/bdd_test_helpers.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
+
+using namespace bddtest;
+
+namespace {
+
+class BDDOperationsTest : public ::testing::Test {
+protected:
+    void SetUp() override { KEFOBDDManager::RestoreDefaults(); }
+};
+
+TEST_F(BDDOperationsTest, ConnectivesAgreeWithTruthTablesOnRandomFormulas) {
+    for (int n : {1, 3, 6, 10, 16}) {
+        KEFOBDDManager m;
+        CreateEntries(m, n);
+        FormulaGenerator generator(m, n, 1000 + n);
+        const int count = n == 16 ? 12 : 150;
+        for (int i = 0; i < count; ++i) {
+            Formula f = generator.Random(n == 16 ? 7 : 6);
+            EXPECT_EQ(TableOf(m, f.node, n), f.table) << "n=" << n << " formula " << i;
+            // The canonical BDD of the table is the very same node.
+            KEFOBDDNode* canonical = BuildTable(m, f.table, n);
+            EXPECT_EQ(canonical, f.node);
+            m.FreeNode(canonical);
+            m.FreeNode(f.node);
+        }
+    }
+}
+
+TEST_F(BDDOperationsTest, EqualTruthTablesGiveTheSameNode) {
+    // Few variables, many formulas: truth tables repeat often.
+    const int n = 3;
+    KEFOBDDManager m;
+    CreateEntries(m, n);
+    FormulaGenerator generator(m, n, 5);
+    std::map<Table, KEFOBDDNode*> seen;
+    int repeats = 0;
+    for (int i = 0; i < 2000; ++i) {
+        Formula f = generator.Random(5);
+        auto it = seen.find(f.table);
+        if (it == seen.end()) {
+            seen[f.table] = f.node;
+        } else {
+            ++repeats;
+            EXPECT_EQ(it->second, f.node);
+            m.FreeNode(f.node);
+        }
+    }
+    EXPECT_GT(repeats, 1000);
+    // Distinct tables, distinct nodes.
+    std::map<KEFOBDDNode*, int> nodes;
+    for (auto& entry : seen) ++nodes[entry.second];
+    EXPECT_EQ(nodes.size(), seen.size());
+    for (auto& entry : seen) m.FreeNode(entry.second);
+}
+
+TEST_F(BDDOperationsTest, EdgeCasesOfTheConnectives) {
+    KEFOBDDManager m;
+    CreateEntries(m, 4);
+    KEFOBDDNode* x = m.BuildPositiveLiteral(2);
+    KEFOBDDNode* nx = m.BuildNot(x);
+    EXPECT_EQ(nx, m.BuildNegativeLiteral(2));
+    m.FreeNode(nx);
+    const int active = m.GetNumberOfActiveNodesInUniqueTable();
+    EXPECT_EQ(m.BuildAnd(x, nx), m.NewLeafZero());
+    EXPECT_EQ(m.BuildOr(x, nx), m.NewLeafOne());
+    EXPECT_EQ(m.GetNumberOfActiveNodesInUniqueTable(), active);
+    EXPECT_EQ(m.BuildAnd(x, m.NewLeafOne()), x);
+    EXPECT_EQ(m.BuildOr(m.NewLeafZero(), x), x);
+    EXPECT_EQ(m.BuildIfThenElse(m.NewLeafOne(), x, nx), x);
+    EXPECT_EQ(m.BuildIfThenElse(x, m.NewLeafOne(), m.NewLeafZero()), x);
+    EXPECT_EQ(m.BuildNot(m.NewLeafOne()), m.NewLeafZero());
+    EXPECT_EQ(m.GetReferenceCount(x), 5);  // the caller's, the four results above
+    for (int i = 0; i < 4; ++i) m.FreeNode(x);
+    m.FreeNode(nx);
+    m.FreeNode(x);
+}
+
+TEST_F(BDDOperationsTest, MinimalCutsetsAreTheMinimalTrueSets) {
+    for (int n : {2, 5, 8, 12, 16}) {
+        KEFOBDDManager m;
+        CreateEntries(m, n);
+        FormulaGenerator generator(m, n, 77 + n);
+        const int count = n == 16 ? 8 : (n == 12 ? 15 : 120);
+        for (int i = 0; i < count; ++i) {
+            // Monotone and non-monotone formulas: negative literals are ignored.
+            Formula f = generator.Random(n >= 12 ? 7 : 6, i % 2 == 0);
+            KEFOBDDNode* mcs = m.BuildMinimalCutsets(f.node);
+            EXPECT_EQ(FamilyOf(m, mcs, n), Minimal(f.table, n)) << "n=" << n << " formula " << i;
+            // It is a well-formed ZBDD: no then-son is the empty family.
+            EXPECT_EQ(mcs, BuildFamily(m, FamilyOf(m, mcs, n), n));
+            m.FreeNode(mcs);
+            m.FreeNode(mcs);  // BuildFamily's result is the same node
+            m.FreeNode(f.node);
+        }
+    }
+}
+
+TEST_F(BDDOperationsTest, BDDFromZBDDOfMinimalCutsetsGivesBackAMonotoneFunction) {
+    for (int n : {4, 9, 14}) {
+        KEFOBDDManager m;
+        CreateEntries(m, n);
+        FormulaGenerator generator(m, n, 300 + n);
+        for (int i = 0; i < 80; ++i) {
+            Formula f = generator.Random(6, true);
+            KEFOBDDNode* mcs = m.BuildMinimalCutsets(f.node);
+            KEFOBDDNode* back = m.BuildBDDFromZBDD(mcs);
+            EXPECT_EQ(back, f.node);
+            m.FreeNode(back);
+            m.FreeNode(mcs);
+            m.FreeNode(f.node);
+        }
+    }
+}
+
+TEST_F(BDDOperationsTest, BDDFromZBDDOfAnyFamilyIsItsCanonicalMonotoneClosure) {
+    const int n = 7;
+    KEFOBDDManager m;
+    CreateEntries(m, n);
+    FormulaGenerator generator(m, n, 11);
+    for (int i = 0; i < 60; ++i) {
+        // Families that are not antichains too (they contain supersets).
+        Family family = generator.RandomFamily(i % 3 == 0 ? 0.02 : 0.2);
+        KEFOBDDNode* F = BuildFamily(m, family, n);
+        KEFOBDDNode* b = m.BuildBDDFromZBDD(F);
+        Table expected = AnySubset(family, n);
+        EXPECT_EQ(TableOf(m, b, n), expected);
+        KEFOBDDNode* canonical = BuildTable(m, expected, n);
+        EXPECT_EQ(b, canonical);
+        for (KEFOBDDNode* x : {F, b, canonical}) m.FreeNode(x);
+    }
+}
+
+TEST_F(BDDOperationsTest, WithoutRemovesTheProductsContainingAProductOfTheOther) {
+    for (int n : {3, 6, 10}) {
+        KEFOBDDManager m;
+        CreateEntries(m, n);
+        FormulaGenerator generator(m, n, 40 + n);
+        for (int i = 0; i < 100; ++i) {
+            Family f = generator.RandomFamily(i % 2 ? 0.3 : 0.05);
+            Family g = Minimal(generator.RandomFamily(i % 3 ? 0.08 : 0.01), n);
+            KEFOBDDNode* F = BuildFamily(m, f, n);
+            KEFOBDDNode* G = BuildFamily(m, g, n);
+            KEFOBDDNode* w = m.BuildWithout(F, G);
+            std::vector<bool> covered = AnySubset(g, n);
+            Family expected(f.size());
+            for (std::size_t p = 0; p < f.size(); ++p) expected[p] = f[p] && !covered[p];
+            EXPECT_EQ(FamilyOf(m, w, n), expected) << "n=" << n << " case " << i;
+            for (KEFOBDDNode* x : {F, G, w}) m.FreeNode(x);
+        }
+    }
+}
+
+TEST_F(BDDOperationsTest, UnionIsTheSetUnionUpToProductsAbsorbedByTheEmptyProduct) {
+    for (int n : {3, 6, 10}) {
+        KEFOBDDManager m;
+        CreateEntries(m, n);
+        FormulaGenerator generator(m, n, 60 + n);
+        for (int i = 0; i < 100; ++i) {
+            Family f = generator.RandomFamily(0.1);
+            Family g = generator.RandomFamily(0.1);
+            if (i % 2 == 0) {
+                f = Minimal(f, n);
+                g = Minimal(g, n);
+            }
+            KEFOBDDNode* F = BuildFamily(m, f, n);
+            KEFOBDDNode* G = BuildFamily(m, g, n);
+            KEFOBDDNode* u = m.BuildUnion(F, G);
+            KEFOBDDNode* v = m.BuildUnion(G, F);
+            EXPECT_EQ(u, v);
+            Family both(f.size());
+            for (std::size_t p = 0; p < f.size(); ++p) both[p] = f[p] || g[p];
+            const Family got = FamilyOf(m, u, n);
+            if (IsAntichain(both, n)) {
+                EXPECT_EQ(got, both);
+            } else {
+                // Only non-minimal products may be dropped.
+                EXPECT_EQ(Minimal(got, n), Minimal(both, n));
+                for (std::size_t p = 0; p < f.size(); ++p) EXPECT_TRUE(!got[p] || both[p]);
+            }
+            for (KEFOBDDNode* x : {F, G, u, v}) m.FreeNode(x);
+        }
+    }
+    KEFOBDDManager m;
+    CreateEntries(m, 3);
+    KEFOBDDNode* a = m.BuildSingleton(1);
+    EXPECT_EQ(m.BuildUnion(m.NewLeafEmptyProduct(), a), m.NewLeafEmptyProduct());
+    EXPECT_EQ(m.BuildUnion(a, m.NewLeafEmptySet()), a);
+    m.FreeNode(a);
+    m.FreeNode(a);
+}
+
+TEST_F(BDDOperationsTest, ExtensionAddsTheVariableToEveryProduct) {
+    const int n = 8;
+    KEFOBDDManager m;
+    CreateEntries(m, n);
+    FormulaGenerator generator(m, n, 13);
+    for (int i = 0; i < 200; ++i) {
+        const int v = 1 + i % n;
+        const std::uint32_t bit = 1u << (v - 1);
+        Family f = generator.RandomFamily(i % 2 ? 0.1 : 0.02);
+        const bool withoutV = i % 3 != 0;
+        if (withoutV)
+            for (std::size_t p = 0; p < f.size(); ++p)
+                if (p & bit) f[p] = false;
+        KEFOBDDNode* F = BuildFamily(m, f, n);
+        KEFOBDDNode* e = m.BuildExtension(F, v);
+        Family expected(f.size());
+        for (std::size_t p = 0; p < f.size(); ++p)
+            if (f[p]) expected[p | bit] = true;
+        const Family got = FamilyOf(m, e, n);
+        if (withoutV) {
+            EXPECT_EQ(got, expected) << "case " << i;
+        } else {
+            // Products that gain nothing may merge with those that gain v;
+            // the minimal products are kept exactly.
+            EXPECT_EQ(Minimal(got, n), Minimal(expected, n)) << "case " << i;
+            for (std::size_t p = 0; p < f.size(); ++p) EXPECT_TRUE(!got[p] || expected[p]);
+        }
+        m.FreeNode(F);
+        m.FreeNode(e);
+    }
+    KEFOBDDNode* one = m.BuildExtension(m.NewLeafEmptyProduct(), 4);
+    KEFOBDDNode* singleton = m.BuildSingleton(4);
+    EXPECT_EQ(one, singleton);
+    EXPECT_EQ(m.BuildExtension(m.NewLeafEmptySet(), 4), m.NewLeafEmptySet());
+    m.FreeNode(one);
+    m.FreeNode(singleton);
+}
+
+TEST_F(BDDOperationsTest, EdgeCasesOfTheFamilyOperations) {
+    KEFOBDDManager m;
+    CreateEntries(m, 4);
+    KEFOBDDNode* a = m.BuildPositiveLiteral(1);
+    KEFOBDDNode* b = m.BuildPositiveLiteral(2);
+    KEFOBDDNode* ab = m.BuildAnd(a, b);
+    KEFOBDDNode* f = m.BuildOr(ab, a);  // (a and b) or a
+    KEFOBDDNode* mcs = m.BuildMinimalCutsets(f);
+    KEFOBDDNode* sa = m.BuildSingleton(1);
+    EXPECT_EQ(mcs, sa);
+    KEFOBDDNode* na = m.BuildNot(a);
+    KEFOBDDNode* nab = m.BuildAnd(na, b);  // not a and b
+    KEFOBDDNode* mcs2 = m.BuildMinimalCutsets(nab);
+    KEFOBDDNode* sb = m.BuildSingleton(2);
+    EXPECT_EQ(mcs2, sb);
+    EXPECT_EQ(m.BuildWithout(mcs2, m.NewLeafEmptyProduct()), m.NewLeafEmptySet());
+    KEFOBDDNode* same = m.BuildWithout(mcs2, m.NewLeafEmptySet());
+    EXPECT_EQ(same, mcs2);
+    EXPECT_EQ(m.BuildMinimalCutsets(m.NewLeafOne()), m.NewLeafEmptyProduct());
+    EXPECT_EQ(m.BuildMinimalCutsets(m.NewLeafZero()), m.NewLeafEmptySet());
+    EXPECT_EQ(m.BuildBDDFromZBDD(m.NewLeafEmptyProduct()), m.NewLeafOne());
+    for (KEFOBDDNode* x : {a, b, ab, f, mcs, sa, na, nab, mcs2, sb, same}) m.FreeNode(x);
+    testing::internal::CaptureStdout();
+    m.CollectGarbage();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(m.GetNumberOfActiveNodesInUniqueTable(), 2);
+}
+
+TEST_F(BDDOperationsTest, CacheCodesOfTheOperations) {
+    KEFOBDDManager m;
+    CreateEntries(m, 4);
+    KEFOBDDNode* a = m.BuildPositiveLiteral(1);
+    KEFOBDDNode* b = m.BuildPositiveLiteral(2);
+    KEFOBDDNode* low = a < b ? a : b;
+    KEFOBDDNode* high = a < b ? b : a;
+    KEFOBDDNode* o = m.BuildOr(a, b);
+    EXPECT_EQ(m.LookUpCache(102, low, high), o);
+    KEFOBDDNode* n = m.BuildNot(o);
+    EXPECT_EQ(m.LookUpCache(103, o), n);
+    KEFOBDDNode* z = m.BuildMinimalCutsets(o);
+    EXPECT_EQ(m.LookUpCache(104, o), z);
+    KEFOBDDNode* back = m.BuildBDDFromZBDD(z);
+    EXPECT_EQ(m.LookUpCache(205, z), back);
+    KEFOBDDNode* e = m.BuildExtension(z, 3);
+    EXPECT_EQ(m.LookUpCache(206, z, reinterpret_cast<KEFOBDDNode*>(std::uintptr_t(3))), e);
+    KEFOBDDNode* s3 = m.BuildSingleton(3);
+    KEFOBDDNode* u = m.BuildUnion(z, s3);
+    EXPECT_EQ(m.LookUpCache(207, z < s3 ? z : s3, z < s3 ? s3 : z), u);
+    KEFOBDDNode* w = m.BuildWithout(u, z);
+    EXPECT_EQ(m.LookUpCache(204, u, z), w);
+    EXPECT_EQ(w, s3);
+    m.SetWeights(1.0);
+    KEFOBDDNode* wb = m.BuildWeightedBDD(o, 0.5);
+    EXPECT_EQ(m.LookUpCache(110, 1, o), wb);
+    for (KEFOBDDNode* x : {a, b, o, n, z, back, e, s3, u, w, wb}) m.FreeNode(x);
+}
+
+TEST_F(BDDOperationsTest, DeepDiagramsOfOneHundredThousandVariables) {
+    // Every descent runs on the explicit stack: chains as deep as the
+    // number of variables must not reach the machine stack's limits.
+    const int n = 100000;
+    KEFOBDDManager::SetDefaultMinimumSizeOfHashTables(4);
+    KEFOBDDManager m;
+    m.SetSizeOfEntryTable(n + 2);
+    for (int i = 1; i <= n; ++i) m.SetProbability(i, 1e-3);
+    // f = x1 or x3 or ..., g = x2 or x4 or ..., each a chain through else-sons.
+    KEFOBDDNode* f = m.NewLeafZero();
+    KEFOBDDNode* g = m.NewLeafZero();
+    for (int i = n; i >= 1; --i) {
+        KEFOBDDNode*& acc = (i % 2) ? f : g;
+        KEFOBDDNode* x = m.BuildPositiveLiteral(i);
+        KEFOBDDNode* r = m.BuildOr(x, acc);
+        m.FreeNode(x);
+        m.FreeNode(acc);
+        acc = r;
+    }
+    KEFOBDDNode* fg = m.BuildAnd(f, g);
+    EXPECT_EQ(m.ComputeSizeOfDiagram(fg), (2 * n - 2) + 2);  // n - 1 nodes wanting both, n - 1 wanting one
+    KEFOBDDNode* nfg = m.BuildNot(fg);
+    KEFOBDDNode* back = m.BuildNot(nfg);
+    EXPECT_EQ(back, fg);
+    KEFOBDDNode* mcs = m.BuildMinimalCutsets(fg);
+    EXPECT_DOUBLE_EQ(m.ComputeNumberOfProducts(mcs), 0.25 * n * n);
+    EXPECT_EQ(m.ComputeHighestOrderOfMinimalCutsets(mcs), 2);
+    EXPECT_EQ(m.ComputeLowestOrderOfMinimalCutsets(mcs), 2);
+    KEFOBDDNode* bdd = m.BuildBDDFromZBDD(mcs);
+    EXPECT_EQ(bdd, fg);
+    const double q = 1.0 - std::pow(1.0 - 1e-3, n / 2);
+    EXPECT_NEAR(m.ComputeProbability(fg), q * q, 1e-3 * q * q);
+    EXPECT_NEAR(m.ComputeRareEventApproximation(mcs), 1.0, 0.0);
+    m.SetWeights(1.0);
+    KEFOBDDNode* w = m.BuildWeightedMinimalCutsets(fg, 2.0);
+    EXPECT_EQ(w, mcs);
+    KEFOBDDNode* w1 = m.BuildWeightedBDD(fg, 1.0);
+    EXPECT_EQ(w1, m.NewLeafZero());
+    FILE* file = std::tmpfile();
+    m.DumpBDD(f, file);
+    std::fclose(file);
+    for (KEFOBDDNode* x : {f, g, fg, nfg, back, mcs, bdd, w, w1}) m.FreeNode(x);
+    testing::internal::CaptureStdout();
+    m.CollectGarbage();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(m.GetNumberOfActiveNodesInUniqueTable(), 2);
+    KEFOBDDManager::RestoreDefaults();
+}
+
+}  // namespace

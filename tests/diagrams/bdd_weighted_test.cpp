@@ -1,0 +1,219 @@
+// Weighted (truncated) constructions against brute-force readings of the
+// budget rule: a path keeps its function value while the weights of the
+// variables it takes true, among those its descent visits, fit the budget.
+#include "diagrams/bdd_manager.h"
+#include "diagrams/bdd_test_helpers.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace bddtest;
+
+namespace {
+
+class BDDWeightedTest : public ::testing::Test {
+protected:
+    void SetUp() override { KEFOBDDManager::RestoreDefaults(); }
+};
+
+// The variables a BDD's path visits under an assignment, as a mask.
+std::uint32_t PathVariables(const KEFOBDDManager& m, const KEFOBDDNode* f, std::uint32_t assignment) {
+    std::uint32_t visited = 0;
+    while (m.IsInternalNode(f)) {
+        const int i = f->GetIndex();
+        visited |= 1u << (i - 1);
+        f = ((assignment >> (i - 1)) & 1u) ? f->GetThenSon() : f->GetElseSon();
+    }
+    return visited;
+}
+
+double WeightOf(std::uint32_t mask, const std::vector<double>& w) {
+    double total = 0.0;
+    for (std::size_t i = 0; i + 1 < w.size(); ++i)
+        if ((mask >> i) & 1u) total += w[i + 1];
+    return total;
+}
+
+struct Setting {
+    int n;
+    std::vector<double> weights;
+};
+
+TEST_F(BDDWeightedTest, WeightedConstructionsWithIntegerWeightsAreExact) {
+    for (int n : {3, 6, 10}) {
+        KEFOBDDManager m;
+        CreateEntries(m, n);
+        FormulaGenerator generator(m, n, 2000 + n);
+        std::mt19937& random = generator.Engine();
+        for (int i = 0; i < 80; ++i) {
+            std::vector<double> w(n + 1, 0.0);
+            for (int v = 1; v <= n; ++v) {
+                w[v] = std::uniform_int_distribution<int>(0, 2)(random);
+                m.SetWeight(v, w[v]);
+            }
+            const double budget = std::uniform_int_distribution<int>(0, 4)(random);
+            Formula f = generator.Random(5);
+            Formula g = generator.Random(5);
+            Formula h = generator.Random(5);
+            KEFOBDDNode* wb = m.BuildWeightedBDD(f.node, budget);
+            KEFOBDDNode* wa = m.BuildWeightedAnd(f.node, g.node, budget);
+            KEFOBDDNode* wn = m.BuildWeightedNot(f.node, budget);
+            KEFOBDDNode* wi = m.BuildWeightedIfThenElse(f.node, g.node, h.node, budget);
+            for (std::uint32_t a = 0; a < (1u << n); ++a) {
+                const double wf = WeightOf(a & PathVariables(m, f.node, a), w);
+                EXPECT_EQ(Evaluate(m, wb, a), f.table[a] && wf <= budget);
+                EXPECT_EQ(Evaluate(m, wn, a), !f.table[a] && wf <= budget);
+                const std::uint32_t fg = PathVariables(m, f.node, a) | PathVariables(m, g.node, a);
+                EXPECT_EQ(Evaluate(m, wa, a), f.table[a] && g.table[a] && WeightOf(a & fg, w) <= budget);
+                const std::uint32_t nh = PathVariables(m, wn, a) | PathVariables(m, h.node, a);
+                const bool first = f.table[a] && g.table[a] && WeightOf(a & fg, w) <= budget;
+                const bool second = Evaluate(m, wn, a) && h.table[a] && WeightOf(a & nh, w) <= budget;
+                EXPECT_EQ(Evaluate(m, wi, a), first || second);
+            }
+            // Minimal cutsets of the paths that fit the budget.
+            KEFOBDDNode* wm = m.BuildWeightedMinimalCutsets(f.node, budget);
+            Family fitting(std::size_t(1) << n);
+            std::function<void(const KEFOBDDNode*, std::uint32_t)> walk = [&](const KEFOBDDNode* x, std::uint32_t mask) {
+                if (m.IsLeafOne(x)) {
+                    if (WeightOf(mask, w) <= budget) fitting[mask] = true;
+                    return;
+                }
+                if (m.IsLeafZero(x)) return;
+                walk(x->GetThenSon(), mask | (1u << (x->GetIndex() - 1)));
+                walk(x->GetElseSon(), mask);
+            };
+            walk(f.node, 0);
+            EXPECT_EQ(FamilyOf(m, wm, n), Minimal(fitting, n)) << "n=" << n << " case " << i;
+            for (KEFOBDDNode* x : {wb, wa, wn, wi, wm, f.node, g.node, h.node}) m.FreeNode(x);
+        }
+    }
+}
+
+TEST_F(BDDWeightedTest, UnitWeightsAndAnOrderBudgetKeepTheCutsetsUpToThatOrder) {
+    const int n = 12;
+    KEFOBDDManager m;
+    CreateEntries(m, n);
+    m.SetWeights(1.0);
+    FormulaGenerator generator(m, n, 4242);
+    for (int i = 0; i < 60; ++i) {
+        Formula f = generator.Random(7, i % 2 == 0);
+        KEFOBDDNode* all = m.BuildMinimalCutsets(f.node);
+        const Family family = FamilyOf(m, all, n);
+        for (int k = 0; k <= 4; ++k) {
+            KEFOBDDNode* truncated = m.BuildWeightedMinimalCutsets(f.node, k);
+            Family expected(family.size());
+            for (std::size_t q = 0; q < family.size(); ++q)
+                expected[q] = family[q] && PopCount(static_cast<std::uint32_t>(q)) <= k;
+            EXPECT_EQ(FamilyOf(m, truncated, n), expected) << "order " << k;
+            m.FreeNode(truncated);
+        }
+        m.FreeNode(all);
+        m.FreeNode(f.node);
+    }
+}
+
+TEST_F(BDDWeightedTest, BudgetRulesAtTheEdges) {
+    KEFOBDDManager m;
+    CreateEntries(m, 4);
+    m.SetWeights(1.0);
+    m.SetWeight(2, 0.0);
+    KEFOBDDNode* x = m.BuildPositiveLiteral(1);
+    KEFOBDDNode* y = m.BuildPositiveLiteral(3);
+    KEFOBDDNode* f = m.BuildOr(x, y);
+    // Negative budgets give Zero everywhere, leaves included.
+    EXPECT_EQ(m.BuildWeightedBDD(m.NewLeafOne(), -0.5), m.NewLeafZero());
+    EXPECT_EQ(m.BuildWeightedNot(m.NewLeafZero(), -1.0), m.NewLeafZero());
+    EXPECT_EQ(m.BuildWeightedAnd(f, f, -1.0), m.NewLeafZero());
+    EXPECT_EQ(m.BuildWeightedMinimalCutsets(f, -1.0), m.NewLeafEmptySet());
+    EXPECT_EQ(m.BuildWeightedNegativeLiteral(1, -1.0), m.NewLeafZero());
+    EXPECT_EQ(m.BuildWeightedPositiveLiteral(1, 0.5), m.NewLeafZero());
+    KEFOBDDNode* free = m.BuildWeightedPositiveLiteral(2, 0.0);  // weighs nothing
+    EXPECT_EQ(m.GetIndex(free), 2);
+    KEFOBDDNode* positive = m.BuildWeightedPositiveLiteral(1, 1.0);
+    EXPECT_EQ(positive, x);
+    KEFOBDDNode* negative = m.BuildWeightedNegativeLiteral(1, 0.0);
+    KEFOBDDNode* nx = m.BuildNegativeLiteral(1);
+    EXPECT_EQ(negative, nx);
+    // A budget below every weight keeps only the paths with no then-edge.
+    EXPECT_EQ(m.BuildWeightedBDD(f, 0.5), m.NewLeafZero());
+    KEFOBDDNode* nf = m.BuildNot(f);
+    KEFOBDDNode* wnf = m.BuildWeightedBDD(nf, 0.5);
+    EXPECT_EQ(wnf, nf);
+    // A weighted disjunction is the plain one.
+    KEFOBDDNode* wo = m.BuildWeightedOr(x, y, 0.0);
+    EXPECT_EQ(wo, f);
+    for (KEFOBDDNode* n : {x, y, f, free, positive, negative, nx, nf, wnf, wo}) m.FreeNode(n);
+}
+
+TEST_F(BDDWeightedTest, BudgetsWithTheSameCeilingShareOneCacheRecord) {
+    KEFOBDDManager m;
+    CreateEntries(m, 2);
+    m.SetWeight(1, 1.5);
+    KEFOBDDNode* x = m.BuildPositiveLiteral(1);
+    KEFOBDDNode* kept = m.BuildWeightedBDD(x, 1.7);
+    EXPECT_EQ(kept, x);
+    // 1.2 and 1.7 have the same ceiling: the record made for 1.7 answers,
+    // although 1.2 alone would not afford the literal.
+    KEFOBDDNode* shared = m.BuildWeightedBDD(x, 1.2);
+    EXPECT_EQ(shared, x);
+    m.ResetCache();
+    EXPECT_EQ(m.BuildWeightedBDD(x, 1.2), m.NewLeafZero());
+    EXPECT_EQ(m.LookUpCache(KEFOBDDManager::WeightedBDDOperation, 2, x), m.NewLeafZero());
+    for (KEFOBDDNode* n : {x, kept, shared}) m.FreeNode(n);
+}
+
+TEST_F(BDDWeightedTest, NewWeightsAreNeverAnsweredByRecordsMadeUnderOldOnes) {
+    KEFOBDDManager m;
+    CreateEntries(m, 3);
+    m.SetWeights(1.0);
+    KEFOBDDNode* a = m.BuildPositiveLiteral(1);
+    KEFOBDDNode* b = m.BuildPositiveLiteral(2);
+    KEFOBDDNode* ab = m.BuildAnd(a, b);
+    KEFOBDDNode* kept = m.BuildWeightedBDD(ab, 2.0);
+    EXPECT_EQ(kept, ab);
+    KEFOBDDNode* mcs = m.BuildWeightedMinimalCutsets(ab, 2.0);
+    EXPECT_EQ(m.ComputeNumberOfProducts(mcs), 1.0);
+    // The same nodes and budget under heavier weights: nothing fits.
+    m.SetWeight(2, 1.5);
+    EXPECT_EQ(m.BuildWeightedBDD(ab, 2.0), m.NewLeafZero());
+    EXPECT_EQ(m.BuildWeightedMinimalCutsets(ab, 2.0), m.NewLeafEmptySet());
+    m.SetProbability(1, 0.01);
+    m.SetProbability(2, 0.1);
+    m.ComputeWeightsFromProbabilities(10.0);  // weights 2 and 1
+    KEFOBDDNode* fits = m.BuildWeightedAnd(a, b, 3.0);
+    EXPECT_EQ(fits, ab);
+    EXPECT_EQ(m.BuildWeightedAnd(a, b, 0.5), m.NewLeafZero());
+    for (KEFOBDDNode* n : {a, b, ab, kept, mcs, fits}) m.FreeNode(n);
+}
+
+TEST_F(BDDWeightedTest, FractionalWeightsNeverAddToTheFunction) {
+    const int n = 8;
+    KEFOBDDManager m;
+    CreateEntries(m, n);
+    FormulaGenerator generator(m, n, 31337);
+    std::mt19937& random = generator.Engine();
+    for (int i = 0; i < 60; ++i) {
+        for (int v = 1; v <= n; ++v) m.SetWeight(v, std::uniform_real_distribution<double>(0.0, 3.0)(random));
+        const double budget = std::uniform_real_distribution<double>(0.0, 6.0)(random);
+        Formula f = generator.Random(6);
+        KEFOBDDNode* wb = m.BuildWeightedBDD(f.node, budget);
+        for (std::uint32_t a = 0; a < (1u << n); ++a) {
+            if (Evaluate(m, wb, a)) {
+                EXPECT_TRUE(f.table[a]);
+            }
+        }
+        KEFOBDDNode* wm = m.BuildWeightedMinimalCutsets(f.node, budget);
+        KEFOBDDNode* all = m.BuildMinimalCutsets(f.node);
+        const Family truncated = FamilyOf(m, wm, n);
+        const std::vector<bool> covered = AnySubset(FamilyOf(m, all, n), n);
+        for (std::size_t q = 0; q < truncated.size(); ++q) {
+            if (truncated[q]) {
+                EXPECT_TRUE(covered[q]);
+            }
+        }
+        for (KEFOBDDNode* x : {wb, wm, all, f.node}) m.FreeNode(x);
+    }
+}
+
+}  // namespace
