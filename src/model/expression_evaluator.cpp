@@ -16,7 +16,7 @@ namespace {
 
 typedef KEFOStochasticExpression E;
 
-const KEFOExpressionValue nilValue;
+const PLOVManagedValue& nilValue = PLOVManagedValue::nil;
 
 inline E* NextExpression(KEFOTerm* term) {
     while (term != nullptr && !term->IsStochasticExpression()) term = term->GetNextSibling();
@@ -46,11 +46,21 @@ KEFOExpressionEvaluator::KEFOExpressionEvaluator() { _stack.reserve(64); }
 
 KEFOExpressionEvaluator::~KEFOExpressionEvaluator() = default;
 
-double KEFOExpressionEvaluator::ReadNumber(const KEFOExpressionValue& value) {
+double KEFOExpressionEvaluator::ReadNumber(const PLOVManagedValue& value) {
     return ReadBounded(value, 0.0, largest);
 }
 
-double KEFOExpressionEvaluator::ReadBounded(const KEFOExpressionValue& value, double low, double high) {
+int KEFOExpressionEvaluator::ReadInteger(const PLOVManagedValue& value) {
+    if (value.IsInt()) return value.GetInt();
+    if (!value.IsDouble()) return 0;
+    double x = value.GetDouble();
+    if (std::isnan(x)) return 0;
+    if (x >= 2147483647.0) return 2147483647;
+    if (x <= -2147483648.0) return -2147483647 - 1;
+    return static_cast<int>(x);
+}
+
+double KEFOExpressionEvaluator::ReadBounded(const PLOVManagedValue& value, double low, double high) {
     double x = value.GetDouble();
     if (!(x >= low)) return low;  // NaN reads low
     if (x > high) return high;
@@ -67,7 +77,7 @@ void KEFOExpressionEvaluator::_Pop() {
     _stack.pop_back();
 }
 
-const KEFOExpressionValue& KEFOExpressionEvaluator::Evaluate(E* root, double t) {
+const PLOVManagedValue& KEFOExpressionEvaluator::Evaluate(E* root, double t) {
     if (root == nullptr) return nilValue;
     const std::size_t base = _stack.size();
     try {
@@ -83,11 +93,11 @@ const KEFOExpressionValue& KEFOExpressionEvaluator::Evaluate(E* root, double t) 
                 _Pop();
                 break;
             case E::Pi:
-                e->_value.SetReal(3.14159265358979323846);
+                e->_value.SetDouble(3.14159265358979323846);
                 _Pop();
                 break;
             case E::MissionTime:
-                e->_value.SetReal(f.t);
+                e->_value.SetDouble(f.t);
                 _Pop();
                 break;
             case E::Parameter: {
@@ -99,7 +109,7 @@ const KEFOExpressionValue& KEFOExpressionEvaluator::Evaluate(E* root, double t) 
                 KEFOParameter* parameter = e->GetReferredParameter();
                 E* definition = parameter != nullptr ? parameter->GetDefinitionAsExpression() : nullptr;
                 if (definition == nullptr) {
-                    e->_value.SetReal(0.0);
+                    e->_value.SetDouble(0.0);
                     _Pop();
                 } else if (definition->_onStack) {
                     e->_value.Set(definition->_value);
@@ -127,7 +137,7 @@ const KEFOExpressionValue& KEFOExpressionEvaluator::Evaluate(E* root, double t) 
                     E* condition = FirstExpressionChild(e);
                     E* yes = NextExpressionSibling(condition);
                     E* no = yes != nullptr ? NextExpressionSibling(yes) : nullptr;
-                    E* chosen = condition->_value.IsTrue() ? yes : no;
+                    E* chosen = condition->_value.Is(true) ? yes : no;
                     if (chosen == nullptr) {
                         e->_value.SetNil();
                         _Pop();
@@ -168,7 +178,7 @@ const KEFOExpressionValue& KEFOExpressionEvaluator::Evaluate(E* root, double t) 
                 } else if (f.state == 1) {
                     E* candidate = f.cursor;
                     E* condition = FirstExpressionChild(candidate);
-                    if (condition->_value.IsTrue()) {
+                    if (condition->_value.Is(true)) {
                         E* value = NextExpressionSibling(condition);
                         if (value == nullptr) {
                             candidate->_value.SetNil();
@@ -215,7 +225,7 @@ const KEFOExpressionValue& KEFOExpressionEvaluator::Evaluate(E* root, double t) 
                     double d = children[1] != nullptr ? ReadNumber(children[1]->_value) : 0.0;
                     double u = f.t < a ? 0.0 : (f.t <= a + d ? f.t - a : d);
                     if (children[2] == nullptr) {
-                        e->_value.SetReal(smallestNormal);
+                        e->_value.SetDouble(smallestNormal);
                         _Pop();
                         break;
                     }
@@ -224,20 +234,20 @@ const KEFOExpressionValue& KEFOExpressionEvaluator::Evaluate(E* root, double t) 
                     _Push(children[2], u);
                     break;
                 }
-                e->_value.SetReal(ReadBounded(f.cursor->_value, smallestNormal, largest));
+                e->_value.SetDouble(ReadBounded(f.cursor->_value, smallestNormal, largest));
                 _Pop();
                 break;
             }
             case E::EmpiricalDistribution: {
                 KEFOEmpiricalDistribution* table = e->GetEmpiricalDistribution();
-                e->_value.SetReal(table != nullptr ? table->GetYFromX(f.t) : 0.0);
+                e->_value.SetDouble(table != nullptr ? table->GetYFromX(f.t) : 0.0);
                 _Pop();
                 break;
             }
             case E::Histogram:
                 if (e->_value.IsNil()) {
                     KEFOEmpiricalDistribution* table = e->GetHistogram();
-                    e->_value.SetReal(table != nullptr ? table->ComputeMean() : 0.0);
+                    e->_value.SetDouble(table != nullptr ? table->ComputeMean() : 0.0);
                 }
                 _Pop();
                 break;
@@ -260,7 +270,7 @@ const KEFOExpressionValue& KEFOExpressionEvaluator::Evaluate(E* root, double t) 
                     for (E* c = FirstExpressionChild(e); c != nullptr && n < 3; c = NextExpressionSibling(c)) {
                         arguments[n++] = ReadBounded(c->_value, smallestNormal, largest);
                     }
-                    e->_value.SetReal(ComputeNominalValue(e->GetType(), arguments, n, nullptr));
+                    e->_value.SetDouble(ComputeNominalValue(e->GetType(), arguments, n, nullptr));
                     _Pop();
                     break;
                 }
@@ -288,28 +298,28 @@ const KEFOExpressionValue& KEFOExpressionEvaluator::Evaluate(E* root, double t) 
 }
 
 void KEFOExpressionEvaluator::_Compute(E* e, double t) {
-    KEFOExpressionValue& v = e->_value;
+    PLOVManagedValue& v = e->_value;
     E* c[10] = {};
     int n = GatherChildren(e, c, 10);
     auto num = [&c, n](int i) { return i <= n && i <= 10 ? ReadNumber(c[i - 1]->_value) : 0.0; };
-    auto x = [&c, n](int i) -> const KEFOExpressionValue& { return i <= n && i <= 10 ? c[i - 1]->_value : nilValue; };
+    auto x = [&c, n](int i) -> const PLOVManagedValue& { return i <= n && i <= 10 ? c[i - 1]->_value : nilValue; };
     switch (e->GetType()) {
     case E::And:
     case E::Or: {
-        if (n == 0 || !x(1).IsBoolean()) {
+        if (n == 0 || !x(1).IsBool()) {
             v.SetNil();
             break;
         }
         bool isAnd = e->GetType() == E::And;
-        bool result = x(1).GetBoolean();
+        bool result = x(1).GetBool();
         for (E* child = NextExpressionSibling(c[0]); child != nullptr; child = NextExpressionSibling(child)) {
-            if (!child->_value.IsBoolean()) {
+            if (!child->_value.IsBool()) {
                 v.SetNil();
                 return;
             }
-            result = isAnd ? (result && child->_value.GetBoolean()) : (result || child->_value.GetBoolean());
+            result = isAnd ? (result && child->_value.GetBool()) : (result || child->_value.GetBool());
         }
-        v.SetBoolean(result);
+        v.SetBool(result);
         break;
     }
     case E::Not:
@@ -339,7 +349,7 @@ void KEFOExpressionEvaluator::_Compute(E* e, double t) {
     case E::Add:
     case E::Mul:
     case E::Mean: {
-        if (n == 0 || !x(1).IsNumber()) {
+        if (n == 0 || !x(1).IsNum()) {
             v.SetNil();
             break;
         }
@@ -353,7 +363,7 @@ void KEFOExpressionEvaluator::_Compute(E* e, double t) {
                 v.SetAdd(v, child->_value);
             }
         }
-        if (e->GetType() == E::Mean && v.IsNumber()) v.SetReal(v.GetDouble() / n);
+        if (e->GetType() == E::Mean && v.IsNum()) v.SetDouble(v.GetDouble() / n);
         break;
     }
     case E::Sub:
@@ -366,19 +376,19 @@ void KEFOExpressionEvaluator::_Compute(E* e, double t) {
         v.SetAbs(x(1));
         break;
     case E::Acos:
-        v.SetFunction(std::acos, x(1));
+        v.SetAcos(x(1));
         break;
     case E::Asin:
-        v.SetFunction(std::asin, x(1));
+        v.SetAsin(x(1));
         break;
     case E::Atan:
-        v.SetFunction(std::atan, x(1));
+        v.SetAtan(x(1));
         break;
     case E::Cos:
-        v.SetFunction(std::cos, x(1));
+        v.SetCos(x(1));
         break;
     case E::Cosh:
-        v.SetFunction(std::cosh, x(1));
+        v.SetCosh(x(1));
         break;
     case E::Exp:
         v.SetExp(x(1));
@@ -396,16 +406,16 @@ void KEFOExpressionEvaluator::_Compute(E* e, double t) {
         v.SetPow(x(1), x(2));
         break;
     case E::Sin:
-        v.SetFunction(std::sin, x(1));
+        v.SetSin(x(1));
         break;
     case E::Sinh:
-        v.SetFunction(std::sinh, x(1));
+        v.SetSinh(x(1));
         break;
     case E::Tan:
-        v.SetFunction(std::tan, x(1));
+        v.SetTan(x(1));
         break;
     case E::Tanh:
-        v.SetFunction(std::tanh, x(1));
+        v.SetTanh(x(1));
         break;
     case E::Sqrt:
         v.SetSqrt(x(1));
@@ -419,18 +429,18 @@ void KEFOExpressionEvaluator::_Compute(E* e, double t) {
     case E::Min:
     case E::Max: {
         bool isMin = e->GetType() == E::Min;
-        v.SetReal(isMin ? largest : -largest);
+        v.SetDouble(isMin ? largest : -largest);
         for (E* child = FirstExpressionChild(e); child != nullptr && !v.IsNil(); child = NextExpressionSibling(child)) {
             if (isMin) {
-                v.SetInf(child->_value);
+                v.SetInf(v, child->_value);
             } else {
-                v.SetSup(child->_value);
+                v.SetSup(v, child->_value);
             }
         }
         break;
     }
     case E::Case:
-        if (x(1).IsTrue() && n >= 2) {
+        if (x(1).Is(true) && n >= 2) {
             v.Set(x(2));
         } else {
             v.SetNil();
@@ -438,32 +448,32 @@ void KEFOExpressionEvaluator::_Compute(E* e, double t) {
         break;
     case E::Dirac: {
         double s = n >= 2 ? num(2) : t;
-        v.SetReal(num(1) >= s ? 1.0 : 0.0);
+        v.SetDouble(num(1) >= s ? 1.0 : 0.0);
         break;
     }
     case E::Periodic:
-        v.SetReal(std::fmod(num(3) - num(1), num(2)) == 0.0 ? 1.0 : 0.0);
+        v.SetDouble(std::fmod(num(3) - num(1), num(2)) == 0.0 ? 1.0 : 0.0);
         break;
     case E::Exponential:
-        v.SetReal(KEFODistributions::Exponential(num(1), n >= 2 ? num(2) : t));
+        v.SetDouble(KEFODistributions::Exponential(num(1), n >= 2 ? num(2) : t));
         break;
     case E::GLM:
-        v.SetReal(KEFODistributions::GLM(num(1), num(2), num(3), n >= 4 ? num(4) : t));
+        v.SetDouble(KEFODistributions::GLM(num(1), num(2), num(3), n >= 4 ? num(4) : t));
         break;
     case E::MTT:
-        v.SetReal(KEFODistributions::MTT(num(1), num(2), num(3)));
+        v.SetDouble(KEFODistributions::MTT(num(1), num(2), num(3)));
         break;
     case E::Dormant:
-        v.SetReal(KEFODistributions::Dormant(num(1), num(2), num(3)));
+        v.SetDouble(KEFODistributions::Dormant(num(1), num(2), num(3)));
         break;
     case E::Weibull:
-        v.SetReal(KEFODistributions::Weibull(num(1), num(2), num(3), n >= 4 ? num(4) : t));
+        v.SetDouble(KEFODistributions::Weibull(num(1), num(2), num(3), n >= 4 ? num(4) : t));
         break;
     case E::Standby: {
-        int components = std::max(0, x(1).GetInteger());
-        int m = std::min(std::max(x(2).GetInteger(), 0), components);
-        int r = std::min(std::max(x(3).GetInteger(), 0), components);
-        v.SetReal(KEFODistributions::Standby(components, m, r, num(4), num(5), num(6)));
+        int components = std::max(0, ReadInteger(x(1)));
+        int m = std::min(std::max(ReadInteger(x(2)), 0), components);
+        int r = std::min(std::max(ReadInteger(x(3)), 0), components);
+        v.SetDouble(KEFODistributions::Standby(components, m, r, num(4), num(5), num(6)));
         break;
     }
     case E::PeriodicTest: {
@@ -478,10 +488,10 @@ void KEFOExpressionEvaluator::_Compute(E* e, double t) {
             p.theta = num(5);
             p.gamma = num(6);
             p.pi = num(7);
-            p.availableDuringTest = x(8).IsBoolean() ? x(8).GetBoolean() : x(8).GetDouble() != 0.0;
+            p.availableDuringTest = x(8).IsBool() ? x(8).GetBool() : x(8).GetDouble() != 0.0;
             p.sigma = num(9);
             p.omega = num(10);
-            v.SetReal(KEFODistributions::PeriodicTest(p, t));
+            v.SetDouble(KEFODistributions::PeriodicTest(p, t));
         } else if (n >= 4) {
             // (lambda, mu, tau, theta)
             KEFODistributions::PeriodicTestParameters p;
@@ -489,14 +499,14 @@ void KEFOExpressionEvaluator::_Compute(E* e, double t) {
             p.mu = num(2);
             p.tau = num(3);
             p.theta = num(4);
-            v.SetReal(KEFODistributions::PeriodicTest(p, t));
+            v.SetDouble(KEFODistributions::PeriodicTest(p, t));
         } else {
-            v.SetReal(KEFODistributions::PeriodicTest(num(1), num(2), num(3), t));
+            v.SetDouble(KEFODistributions::PeriodicTest(num(1), num(2), num(3), t));
         }
         break;
     }
     case E::FailureOnDemand:
-        v.SetReal(ReadBounded(x(1), 0.0, 1.0));
+        v.SetDouble(ReadBounded(x(1), 0.0, 1.0));
         break;
     default:
         v.SetNil();
@@ -566,5 +576,5 @@ void KEFOExpressionEvaluator::ResetDeviate(E* deviate) {
     if (deviate == nullptr || !deviate->IsRandomDeviate()) return;
     double arguments[3] = {0.0, 0.0, 0.0};
     int n = ReadDeviateArguments(deviate, arguments, 3);
-    deviate->_value.SetReal(ComputeNominalValue(deviate->GetType(), arguments, n, deviate->GetHistogram()));
+    deviate->_value.SetDouble(ComputeNominalValue(deviate->GetType(), arguments, n, deviate->GetHistogram()));
 }

@@ -3,7 +3,7 @@
 // calls, so deep expressions (long chains of parameters) are safe and an
 // evaluation allocates nothing once the stack has grown to the depth needed.
 //
-// Rules beyond the arithmetic of KEFOExpressionValue:
+// Rules beyond the arithmetic and comparisons of PLOVManagedValue:
 // - a parameter reference takes the value of the parameter's definition,
 //   evaluated at t; 0 (a real) when unresolved or undefined; a reference met
 //   again while its definition is being evaluated (a cycle of parameters)
@@ -18,7 +18,7 @@
 #ifndef KEFO_MODEL_EXPRESSION_EVALUATOR_H
 #define KEFO_MODEL_EXPRESSION_EVALUATOR_H
 
-#include "model/expression_value.h"
+#include "support/managed_value.h"
 #include "support/memory_manager.h"
 
 #include <vector>
@@ -39,7 +39,7 @@ public:
 
     // The value at time t (stored in the expression's value slot too; a nil
     // value for a null expression).
-    const KEFOExpressionValue& Evaluate(KEFOStochasticExpression* expression, double t);
+    const PLOVManagedValue& Evaluate(KEFOStochasticExpression* expression, double t);
     // The value read as a real: integers converted, other values 0.
     double EvaluateAsDouble(KEFOStochasticExpression* expression, double t);
     // The value read as a real and clamped into [low, high].
@@ -60,9 +60,12 @@ public:
     void ResetDeviate(KEFOStochasticExpression* deviate);
 
     // num: a value read as a real clamped into [0, largest] (NaN reads 0).
-    static double ReadNumber(const KEFOExpressionValue& value);
+    static double ReadNumber(const PLOVManagedValue& value);
     // A value read as a real clamped into [low, high] (NaN reads low).
-    static double ReadBounded(const KEFOExpressionValue& value, double low, double high);
+    static double ReadBounded(const PLOVManagedValue& value, double low, double high);
+    // A value read as an integer: integers as they are, reals truncated
+    // toward zero (saturated), other values 0.
+    static int ReadInteger(const PLOVManagedValue& value);
 
 private:
     struct Frame {

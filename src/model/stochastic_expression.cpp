@@ -5,6 +5,7 @@
 #include "model/path.h"
 #include "model/type.h"
 
+#include <cmath>
 #include <cstring>
 #include <unordered_set>
 
@@ -30,7 +31,7 @@ void DeleteTable(void* pointer) { delete static_cast<KEFOEmpiricalDistribution*>
 KEFOStochasticExpression::KEFOStochasticExpression(int type, KEFOContainer* owner) : KEFOTerm(type, owner, true) {
     const char* functor = GetFunctorFromType(type);
     if (functor != nullptr) GetAttributes().SetStaticStringAttribute("__FUNCTOR__", functor);
-    if (type == Pi) _value.SetReal(3.14159265358979323846);
+    if (type == Pi) _value.SetDouble(3.14159265358979323846);
 }
 
 KEFOStochasticExpression::~KEFOStochasticExpression() = default;
@@ -90,25 +91,25 @@ KEFOStochasticExpression* KEFOStochasticExpression::NewParameterReference(KEFOCo
 
 KEFOStochasticExpression* KEFOStochasticExpression::NewBoolean(KEFOContainer* owner, bool value) {
     KEFOStochasticExpression* expression = New(owner, Boolean);
-    expression->_value.SetBoolean(value);
+    expression->_value.SetBool(value);
     return expression;
 }
 
 KEFOStochasticExpression* KEFOStochasticExpression::NewInteger(KEFOContainer* owner, int value) {
     KEFOStochasticExpression* expression = New(owner, Integer);
-    expression->_value.SetInteger(value);
+    expression->_value.SetInt(value);
     return expression;
 }
 
 KEFOStochasticExpression* KEFOStochasticExpression::NewReal(KEFOContainer* owner, double value) {
     KEFOStochasticExpression* expression = New(owner, Real);
-    expression->_value.SetReal(value);
+    expression->_value.SetDouble(value);
     return expression;
 }
 
 KEFOStochasticExpression* KEFOStochasticExpression::NewString(KEFOContainer* owner, const char* value) {
     KEFOStochasticExpression* expression = New(owner, String);
-    expression->_value.SetString(value);
+    expression->_value.SetRawString(value != nullptr ? value : "");
     return expression;
 }
 
@@ -328,6 +329,16 @@ int KEFOStochasticExpression::GetPriority(int type) {
 }
 
 int KEFOStochasticExpression::GetPriority() const { return GetPriority(GetType()); }
+
+int KEFOStochasticExpression::GetValueAsInteger() const {
+    if (_value.IsInt()) return _value.GetInt();
+    if (!_value.IsDouble()) return 0;
+    double x = _value.GetDouble();
+    if (std::isnan(x)) return 0;
+    if (x >= 2147483647.0) return 2147483647;
+    if (x <= -2147483648.0) return -2147483647 - 1;
+    return static_cast<int>(x);
+}
 
 double KEFOStochasticExpression::GetValueOfChildAsDouble(int i) const {
     KEFOStochasticExpression* child = GetExpressionChild(i);

@@ -8,8 +8,8 @@
 #ifndef KEFO_MODEL_STOCHASTIC_EXPRESSION_H
 #define KEFO_MODEL_STOCHASTIC_EXPRESSION_H
 
-#include "model/expression_value.h"
 #include "model/term.h"
+#include "support/managed_value.h"
 
 #include <string>
 #include <vector>
@@ -145,10 +145,12 @@ public:
     static bool IsRandomDeviateType(int type) { return type >= UniformDeviate && type <= Histogram; }
 
     // The value slot.
-    const KEFOExpressionValue& GetValue() const { return _value; }
-    KEFOExpressionValue& GetMutableValue() { return _value; }
-    bool GetValueAsBoolean() const { return _value.GetBoolean(); }
-    int GetValueAsInteger() const { return _value.GetInteger(); }
+    const PLOVManagedValue& GetValue() const { return _value; }
+    PLOVManagedValue& GetMutableValue() { return _value; }
+    // false unless a Boolean.
+    bool GetValueAsBoolean() const { return _value.GetBool(); }
+    // An integer, or a real truncated toward zero (saturated); 0 otherwise.
+    int GetValueAsInteger() const;
     // Integers converted, non-numbers 0.
     double GetValueAsDouble() const { return _value.GetDouble(); }
     std::string GetValueAsRawString() const { return _value.ToRawString(); }
@@ -185,7 +187,7 @@ public:
 private:
     KEFOStochasticExpression(int type, KEFOContainer* owner);
 
-    KEFOExpressionValue _value;
+    PLOVManagedValue _value;
     double _failureIntensity = 0.0;
     // Set while the node is being evaluated (cuts cycles of parameters).
     bool _onStack = false;

@@ -6,7 +6,7 @@ KEFOCalculator::KEFOCalculator() = default;
 
 KEFOCalculator::~KEFOCalculator() = default;
 
-const KEFOExpressionValue& KEFOCalculator::ComputeValueOfStochasticExpression(KEFOStochasticExpression* expression,
+const PLOVManagedValue& KEFOCalculator::ComputeValueOfStochasticExpression(KEFOStochasticExpression* expression,
                                                                              double t) {
     return _evaluator.Evaluate(expression, t);
 }

@@ -6,7 +6,6 @@
 #define KEFO_QUANTIFICATION_CALCULATOR_H
 
 #include "model/expression_evaluator.h"
-#include "model/expression_value.h"
 #include "support/memory_manager.h"
 
 #include <vector>
@@ -25,7 +24,7 @@ public:
 
     // Evaluation at time t (see KEFOExpressionEvaluator): the value is stored
     // in every node visited and answered.
-    const KEFOExpressionValue& ComputeValueOfStochasticExpression(KEFOStochasticExpression* expression, double t);
+    const PLOVManagedValue& ComputeValueOfStochasticExpression(KEFOStochasticExpression* expression, double t);
     // The value read as a real (integers converted, other values 0).
     double ComputeValueOfStochasticExpressionAsDouble(KEFOStochasticExpression* expression, double t);
     // The value taken as a probability: read as a real and clamped into
