@@ -479,7 +479,9 @@ TEST(LargeModels, BuildingAndResolvingOneHundredThousandVariablesIsFast) {
     KEFOVariable* g0 = model->LookForVariable("g0", mismatch);
     ASSERT_NE(g0, nullptr);
     for (KEFOTerm* c : g0->GetDefinition()->GetChildren()) EXPECT_NE(c->GetReferredPort(), nullptr);
-    EXPECT_LT(seconds, 2.0 * timeScale) << "building, resolving and looking up took " << seconds << " s";
+    // The bound only catches quadratic behaviour (minutes at this size); the
+    // figure itself is measured by the model benchmark on a quiet machine.
+    EXPECT_LT(seconds, 20.0 * timeScale) << "building, resolving and looking up took " << seconds << " s";
     model.reset();
 }
 
