@@ -91,6 +91,11 @@ bool EndsWithFunctionKeyword(const std::string& text) {
     std::size_t end = text.size();
     std::size_t start = end;
     while (start > 0 && IsWordCharacter(text[start - 1])) --start;
+    // A name starts with a letter or '_': digits and '-' before it belong
+    // to other tokens (a number, a minus sign).
+    while (start < end && !((text[start] >= 'a' && text[start] <= 'z') || (text[start] >= 'A' && text[start] <= 'Z') ||
+                            text[start] == '_'))
+        ++start;
     if (start == end) return false;
     if (start > 0 && (text[start - 1] == '.' || text[start - 1] == '\'')) return false;
     return IsFunctionKeyword(text.substr(start));

@@ -1,0 +1,334 @@
+#include "script_test_support.h"
+
+#include "script/script_environment.h"
+#include "script/script_printer.h"
+#include "script/script_variable.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+using kefotest::Dump;
+using Command = KEFOScriptCommand;
+using Expression = KEFOScriptExpression;
+
+class ScriptPrinterTest : public ::testing::Test {
+protected:
+    std::unique_ptr<Command> Parse(const std::string& text) {
+        int errors = 0;
+        std::unique_ptr<Command> root = engine.Parse(text, errors);
+        EXPECT_EQ(errors, 0) << text << "\n" << engine.Messages();
+        engine.ClearMessages();
+        return root;
+    }
+    std::string Print(Command* root) {
+        PLOVStringStream stream;
+        int errors = 0;
+        printer()->PrintScript(errors, root, &stream);
+        EXPECT_EQ(errors, 0);
+        return stream.GetText();
+    }
+    std::string Reprint(const std::string& text) {
+        std::unique_ptr<Command> root = Parse(text);
+        return Print(root.get());
+    }
+    KEFOScriptPrinter* printer() { return engine.interpreter->GetScriptPrinter(); }
+
+    // Printing, parsing and printing again gives the same text, and the
+    // tree read back is the tree printed.
+    void ExpectRoundTrip(Command* root, const std::string& origin) {
+        std::string first = Print(root);
+        std::unique_ptr<Command> again = Parse(first);
+        std::string second = Print(again.get());
+        EXPECT_EQ(first, second) << origin;
+        std::unique_ptr<Command> third = Parse(second);
+        EXPECT_EQ(Dump(again.get()), Dump(third.get())) << origin << "\n" << first;
+    }
+
+    kefotest::Engine engine;
+};
+
+// Random expression trees of the shapes the parser makes.
+class ExpressionGenerator {
+public:
+    explicit ExpressionGenerator(unsigned seed) : _random(seed) {}
+
+    Expression* Generate(int depth) {
+        if (depth <= 0 || Pick(4) == 0) return Leaf();
+        static const int operators[] = {Expression::And, Expression::Or, Expression::Not, Expression::Eq,
+                                        Expression::Df, Expression::Lt, Expression::Gt, Expression::Leq,
+                                        Expression::Geq, Expression::Neg, Expression::Add, Expression::Sub,
+                                        Expression::Mul, Expression::Div, Expression::Abs, Expression::Mod,
+                                        Expression::Pow, Expression::Min, Expression::Count, Expression::Range,
+                                        Expression::List, Expression::Switch, Expression::Exp};
+        int type = operators[Pick(sizeof operators / sizeof operators[0])];
+        Expression* node = new Expression(type);
+        int children = 0;
+        switch (type) {
+        case Expression::And: case Expression::Or: case Expression::Add: case Expression::Mul:
+            children = 2 + Pick(2);
+            break;
+        case Expression::Not: case Expression::Neg: case Expression::Abs: case Expression::Exp:
+            children = 1;
+            break;
+        case Expression::Min: children = 1 + Pick(3); break;
+        case Expression::Count: case Expression::List: children = Pick(3); break;
+        case Expression::Range: children = 3; break;
+        case Expression::Switch: {
+            int cases = 1 + Pick(2);
+            for (int i = 0; i < cases; ++i) {
+                Expression* branch = new Expression(Expression::Case);
+                branch->AppendChild(Generate(depth - 1));
+                branch->AppendChild(Generate(depth - 1));
+                node->AppendChild(branch);
+            }
+            if (Pick(2) == 0) node->AppendChild(Generate(depth - 1));
+            return node;
+        }
+        default: children = 2; break;
+        }
+        for (int i = 0; i < children; ++i) node->AppendChild(Generate(depth - 1));
+        return node;
+    }
+
+    Expression* Leaf() {
+        static const char* const names[] = {"a", "b-c", "x.y", "max", "range", "log10", "_z"};
+        switch (Pick(7)) {
+        case 0: return Expression::NewInteger(Pick(1000));
+        case 1: return Expression::NewReal(Pick(1000) / 7.0);
+        case 2: return Expression::NewBoolean(Pick(2) == 0);
+        case 3: return Expression::NewString(Pick(2) == 0 ? "" : "text with spaces");
+        case 4: return Expression::NewQuotedSymbol("q");
+        default: return Expression::NewSymbol(names[Pick(7)]);
+        }
+    }
+
+    int Pick(std::size_t n) { return static_cast<int>(std::uniform_int_distribution<std::size_t>(0, n - 1)(_random)); }
+
+private:
+    std::mt19937 _random;
+};
+}  // namespace
+
+TEST_F(ScriptPrinterTest, CommandLayout) {
+    EXPECT_EQ(Reprint("x == 3;"), "x == 3;\n");
+    EXPECT_EQ(Reprint("print a  b   o = 1 n = \"s\";"), "print a b n=\"s\" o=1;\n");
+    EXPECT_EQ(Reprint("skip;"), "skip;\n");
+    EXPECT_EQ(Reprint("while a { x == 1; y == 2; }"), "while a {\n  x == 1;\n  y == 2;\n}\n");
+    EXPECT_EQ(Reprint("while a x == 1;"), "while a\n  x == 1;\n");
+    EXPECT_EQ(Reprint("while a {}"), "while a {\n}\n");
+    EXPECT_EQ(Reprint("if a x == 1; elif b { y == 2; z == 3; } else skip;"),
+              "if a\n  x == 1;\nelif b\n  {\n    y == 2;\n    z == 3;\n  }\nelse\n  skip;\n");
+    // A block of one command is that command; an empty block is "skip;".
+    EXPECT_EQ(Reprint("{ x == 1; }"), "x == 1;\n");
+    EXPECT_EQ(Reprint("{ }"), "skip;\n");
+    EXPECT_EQ(Reprint("{ x == 1; { } }"), "{\n  x == 1;\n  skip;\n}\n");
+}
+
+TEST_F(ScriptPrinterTest, ExpressionLayout) {
+    struct Case {
+        const char* source;
+        const char* printed;
+    };
+    const Case cases[] = {
+        {"1 - 2 + 3", "1 - (2 + 3)"},
+        {"(1 - 2) + 3", "(1 - 2) + 3"},
+        {"a / b * c", "a / (b * c)"},
+        {"a * (b / c)", "a * (b / c)"},
+        {"(a - b) - c", "(a - b) - c"},
+        {"a - (b - c)", "a - (b - c)"},
+        {"(a + b) + c", "(a + b) + c"},
+        {"a + b + c", "a + b + c"},
+        {"not a == b", "not a == b"},
+        {"not (a and b)", "not (a and b)"},
+        {"(not a) == b", "(not a) == b"},
+        {"a and b or c and not d", "a and b or c and not d"},
+        {"(a or b) and c", "(a or b) and c"},
+        {"-a * -b", "-a * -b"},
+        {"-(-a)", "-(-a)"},
+        {"-(a + b)", "-(a + b)"},
+        {"(a == b) == c", "(a == b) == c"},
+        {"max(1, 2.5, -3)", "max(1, 2.5, -3)"},
+        {"abs(a + b)", "abs(a + b)"},
+        {"[1, [2, 3], []]", "[1, [2, 3], []]"},
+        {"([1]) + 2", "([1]) + 2"},
+        {"'q", "'q"},
+        {"if a 1 elif b 2 else 3", "if a 1 elif b 2 else 3"},
+        {"if a (if b 1) else 2", "if a (if b 1) else 2"},
+        {"if a (-1) else 2", "if a (-1) else 2"},
+        {"if (-max) (a + b) * c else 2", "if (-max) (a + b) * c else 2"},
+        {"if (-max) (1) else 2", "if -max 1 else 2"},
+        {"if (max) (a + b) else 2", "if max a + b else 2"},
+        {"range(1, 3, 0.5)", "range(1, 3, 0.5)"},
+        {"3.0", "3.0"},
+        {"0.1", "0.1"},
+        {"1e300", "1e+300"},
+        {"1e999", "1e999"},
+        {"3.14159265358979", "3.14159265358979"},
+        {"\"a b\"", "\"a b\""},
+        {"count()", "count()"},
+    };
+    for (const Case& c : cases) {
+        std::unique_ptr<Command> root = Parse(std::string("x == ") + c.source + ";");
+        ASSERT_EQ(root->GetNumberOfChildren(), 1) << c.source;
+        EXPECT_EQ(printer()->GetTextOfExpression(root->GetChild(1)->GetArgument(2)), c.printed) << c.source;
+    }
+}
+
+TEST_F(ScriptPrinterTest, ArgumentsThatWouldMergeAreParenthesized) {
+    EXPECT_EQ(Reprint("print a (-1);"), "print a (-1);\n");
+    EXPECT_EQ(Reprint("print a - b - c;"), "print a - b (-c);\n");
+    EXPECT_EQ(Reprint("print (max) (1);"), "print max 1;\n");
+    EXPECT_EQ(Reprint("print (max) (a + b) * c;"), "print (max) (a + b) * c;\n");
+    EXPECT_EQ(Reprint("print (a + max) (a + b) * c;"), "print (a + max) (a + b) * c;\n");
+    EXPECT_EQ(Reprint("print (-max) (a + b) * c;"), "print (-max) (a + b) * c;\n");
+    EXPECT_EQ(Reprint("print (a-max) (a + b) * c;"), "print a-max (a + b) * c;\n");
+    EXPECT_EQ(Reprint("print max x.max 'q;"), "print max x.max 'q;\n");
+}
+
+TEST_F(ScriptPrinterTest, ElseStaysWithItsConditional) {
+    // The block keeps the inner conditional from taking the else.
+    const char* scripts[] = {
+        "if a { if b skip; } else test;",
+        "if a { while c if b skip; } else test;",
+        "if x if a skip; else { if b test; } else skip;",
+        "if a { if b skip; elif c test; } elif d skip;",
+    };
+    for (const char* script : scripts) {
+        std::unique_ptr<Command> root = Parse(script);
+        std::string printed = Print(root.get());
+        std::unique_ptr<Command> again = Parse(printed);
+        EXPECT_EQ(Dump(root.get()), Dump(again.get())) << script << "\n" << printed;
+    }
+}
+
+TEST_F(ScriptPrinterTest, HandWrittenScriptsReadBack) {
+    const char* scripts[] = {
+        "x == 3; y == x; z == \"text\";",
+        "set option output \"out.txt\"; print option output mode = append;",
+        "build BDD top target-handle = BDD1 maximum-order = 2 + 3;\ncompute probability top mission-time = [10, "
+        "100, 1000];",
+        "if a > 0 and b < 2 print a; elif not c print b; else { print c; print d; }",
+        "while false { i == i + 1; if i > 10 skip; }",
+        "x == if false 1 elif true 2 else 3; y == mean(1, 2, 3) / count(4, 5);",
+        "x == [1, -2, 3.5, \"s\", 'q, [true, false], range(1, 10, 2)];",
+        "print a-b a - b a.b.c;",
+        "{ { x == 1; y == 2; } skip; }",
+        "x == min(max(1, 2), abs(-3), pow(2, 10), mod(7, 3), sqrt(ceil(floor(log(log10(exp(1)))))));",
+        "x == 1 - 2 + 3; y == 1 / 2 * 3; z == -(1 - 2) * -(3 / 4);",
+        "load model \"m.xml\" format = open-psa; test; skip;",
+        "",
+    };
+    for (const char* script : scripts) {
+        std::unique_ptr<Command> root = Parse(script);
+        std::string printed = Print(root.get());
+        std::unique_ptr<Command> again = Parse(printed);
+        EXPECT_EQ(Dump(root.get()), Dump(again.get())) << script << "\n" << printed;
+        ExpectRoundTrip(root.get(), script);
+    }
+}
+
+TEST_F(ScriptPrinterTest, RandomExpressionTreesReadBackAsTheSameTree) {
+    ExpressionGenerator generator(20240601u);
+    for (int trial = 0; trial < 3000; ++trial) {
+        std::unique_ptr<Command> root(new Command(Command::Script));
+        Command* command = new Command(Command::BuiltinCommand);
+        command->SetText("print");
+        int arguments = 1 + generator.Pick(3);
+        for (int i = 0; i < arguments; ++i) command->AppendArgument(generator.Generate(1 + generator.Pick(4)));
+        if (generator.Pick(2) == 0) command->SetOption("opt", generator.Generate(3));
+        root->AppendChild(command);
+        Command* assignment = new Command(Command::Assignment);
+        assignment->AppendArgument(Expression::NewReference("target"));
+        assignment->AppendArgument(generator.Generate(5));
+        root->AppendChild(assignment);
+        std::string printed = Print(root.get());
+        int errors = 0;
+        std::unique_ptr<Command> again = engine.Parse(printed, errors);
+        ASSERT_EQ(errors, 0) << printed << engine.Messages();
+        ASSERT_EQ(Dump(root.get()), Dump(again.get())) << printed;
+        ASSERT_EQ(printed, Print(again.get()));
+    }
+}
+
+TEST_F(ScriptPrinterTest, RandomCommandTreesPrintStably) {
+    std::mt19937 random(77u);
+    auto pick = [&random](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
+    const char* pieces[] = {"x == 1;", "print a;", "skip;", "{", "}", "if a", "elif b", "else", "while c",
+                            "if x > 1", "{ }", "test -1 max (2);"};
+    int parsed = 0;
+    for (int trial = 0; trial < 3000; ++trial) {
+        std::string text;
+        int n = 1 + pick(12);
+        for (int i = 0; i < n; ++i) text += std::string(pieces[pick(12)]) + " ";
+        int errors = 0;
+        std::unique_ptr<Command> root = engine.Parse(text, errors);
+        engine.ClearMessages();
+        if (errors != 0) continue;  // most random texts are no scripts
+        ++parsed;
+        ExpectRoundTrip(root.get(), text);
+        // Trees without blocks of zero or one command read back as they are.
+        std::string printed = Print(root.get());
+        if (printed.find("skip") == std::string::npos && text.find('{') == std::string::npos) {
+            std::unique_ptr<Command> again = Parse(printed);
+            EXPECT_EQ(Dump(root.get()), Dump(again.get())) << text << "\n" << printed;
+        }
+    }
+    EXPECT_GT(parsed, 100);
+}
+
+TEST_F(ScriptPrinterTest, ValuesAndVariableLines) {
+    EXPECT_EQ(printer()->GetTextOfValue(PLOVManagedValue()), "nil");
+    EXPECT_EQ(printer()->GetTextOfValue(PLOVManagedValue(true)), "true");
+    EXPECT_EQ(printer()->GetTextOfValue(PLOVManagedValue(-42)), "-42");
+    EXPECT_EQ(printer()->GetTextOfValue(PLOVManagedValue(2.5)), "2.5");
+    EXPECT_EQ(printer()->GetTextOfValue(PLOVManagedValue(0.0)), "0");
+    EXPECT_EQ(printer()->GetTextOfValue(PLOVManagedValue(8760.0)), "8760");
+    EXPECT_EQ(printer()->GetTextOfValue(PLOVManagedValue(1e-7)), "1e-07");
+    // Digits beyond six are kept rather than lost.
+    EXPECT_EQ(printer()->GetTextOfValue(PLOVManagedValue(1.0 / 3.0)), "0.3333333333333333");
+    EXPECT_EQ(printer()->GetTextOfValue(PLOVManagedValue::NewSymbol("DFLM")), "DFLM");
+    EXPECT_EQ(printer()->GetTextOfValue(PLOVManagedValue::NewString("results.txt")), "\"results.txt\"");
+    PLOVManagedValue list = PLOVManagedValue::NewList();
+    list.AppendToList(PLOVManagedValue(1));
+    list.AppendToList(PLOVManagedValue::NewString("s"));
+    list.AppendToList(PLOVManagedValue::NewList());
+    EXPECT_EQ(printer()->GetTextOfValue(list), "[1, \"s\", []]");
+    PLOVManagedValue tuple = PLOVManagedValue::NewTuple(2);
+    tuple.SetValueInTuple(0, PLOVManagedValue(1.5));
+    EXPECT_EQ(printer()->GetTextOfValue(tuple), "(1.5, nil)");
+    EXPECT_EQ(printer()->GetTextOfValue(PLOVManagedValue::NewRange(1, 9, 2)), "range(1,9,2)");
+    // Another format is used as it is.
+    printer()->SetDoubleFormat("%.2f");
+    EXPECT_EQ(printer()->GetTextOfValue(PLOVManagedValue(1.0 / 3.0)), "0.33");
+    printer()->SetIntegerFormat("%05d");
+    EXPECT_EQ(printer()->GetTextOfValue(PLOVManagedValue(42)), "00042");
+
+    KEFOScriptEnvironment* parent = new KEFOScriptEnvironment();
+    parent->SetVariableValueAsInteger("p", 1);
+    KEFOScriptEnvironment environment(parent);
+    environment.SetVariableValueAsSymbol("b", "word");
+    environment.SetVariableValueAsRawString("a", "text");
+    PLOVStringStream stream;
+    printer()->SetIntegerFormat("%d");
+    printer()->PrintValuesOfVariablesOfEnvironment(&environment, &stream);
+    EXPECT_EQ(stream.GetText(), "set option a \"text\";\nset option b word;\nset option p 1;\n");
+}
+
+TEST_F(ScriptPrinterTest, ExportScript) {
+    kefotest::TemporaryDirectory directory;
+    std::unique_ptr<Command> root = Parse("x == 1; print y;");
+    int errors = 0;
+    std::string path = directory.File("out.kefo");
+    printer()->ExportScript(errors, root.get(), path.c_str());
+    EXPECT_EQ(errors, 0);
+    EXPECT_EQ(kefotest::ReadFile(path), "x == 1;\nprint y;\n");
+    std::string bad = directory.File("no/such/dir/out.kefo");
+    printer()->ExportScript(errors, root.get(), bad.c_str());
+    EXPECT_EQ(errors, 1);
+    engine.interpreter->PrintErrorMessages();
+    EXPECT_EQ(engine.Messages(), "ERROR code: 10003\nUnable to open file " + bad + "\n---\n\n");
+}
