@@ -1,0 +1,113 @@
+// Allocation failures injected at every point of an evaluation: each ends the
+// call with "KEFO ran out of memory", a return of 1 and nothing left behind,
+// and the next call works.
+#include "script_test_support.h"
+
+#include "kefo.h"
+#include "support/memory_manager.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace {
+class MemoryFailureTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char buffer[4096];
+        _previous = getcwd(buffer, sizeof buffer) != nullptr ? buffer : ".";
+        ASSERT_EQ(chdir(directory.path.c_str()), 0);
+    }
+    void TearDown() override {
+        PLOVMemoryManager::SetAllocationFailureCountdown(-1);
+        EXPECT_EQ(chdir(_previous.c_str()), 0);
+    }
+
+    int Run(const std::string& path, long countdown) {
+        kefotest::Capture capture(directory.path);
+        std::vector<char> argument(path.begin(), path.end());
+        argument.push_back('\0');
+        PLOVMemoryManager::SetAllocationFailureCountdown(countdown);
+        int result = KEFO_EvalScript(argument.data());
+        PLOVMemoryManager::SetAllocationFailureCountdown(-1);
+        capture.Stop();
+        out = capture.out;
+        err = capture.err;
+        return result;
+    }
+
+    // Makes allocation number n fail for n = 0, 1, 2, ... until a run no
+    // longer reaches the failure; returns the number of failing runs.
+    int FailEverywhere(const std::string& script, int expectedErrors, const std::string& expectedErr) {
+        std::string path = directory.File("script.kefo");
+        kefotest::WriteFile(path, script);
+        EXPECT_EQ(Run(path, -1), expectedErrors);
+        const std::string normalOut = out;
+        const std::string normalErr = err;
+        EXPECT_EQ(normalErr, expectedErr);
+        int failures = 0;
+        for (long n = 0; n < 100000; ++n) {
+            int result = Run(path, n);
+            bool failed = err.size() >= 23 && err.compare(err.size() - 23, 23, "KEFO ran out of memory\n") == 0;
+            if (!failed) {
+                // The countdown outlived the run: every allocation point was hit.
+                EXPECT_EQ(result, expectedErrors) << n;
+                EXPECT_EQ(err, normalErr) << n;
+                break;
+            }
+            ++failures;
+            EXPECT_EQ(result, 1) << n;
+            // Nothing of the failed run is left.
+            EXPECT_EQ(PLOVMemoryManager::GetAllocationBalance(), 0) << n;
+            // The next call works as if nothing had happened.
+            EXPECT_EQ(Run(path, -1), expectedErrors) << n;
+            EXPECT_EQ(out, normalOut) << n;
+            EXPECT_EQ(err, normalErr) << n;
+            if (::testing::Test::HasFailure()) break;
+        }
+        return failures;
+    }
+
+    kefotest::TemporaryDirectory directory;
+    std::string out;
+    std::string err;
+
+private:
+    std::string _previous;
+};
+}  // namespace
+
+TEST_F(MemoryFailureTest, SuccessfulScript) {
+    int failures = FailEverywhere(
+        "// settings, values, a conditional and a loop\n"
+        "set option output \"memory.txt\";\n"
+        "x == [1, 2.5, \"text\", 'q, range(1, 5, 1), if true max(1, 2) else 0];\n"
+        "maximum-order == 3 + 4;\n"
+        "if x == x { y == \"a\"; z == mean(1, 2); } else skip;\n"
+        "while false skip;\n"
+        "print option maximum-order;\n"
+        "print options mode = append;\n",
+        0, "");
+    RecordProperty("allocation_points", failures);
+    EXPECT_GT(failures, 200);
+}
+
+TEST_F(MemoryFailureTest, ScriptWithASyntaxError) {
+    std::string path = directory.File("script.kefo");
+    int failures = FailEverywhere("x == [1, 2];\ny = 3;\n", 1,
+                                  "ERROR code: 10093 file: " + path + " line: 2 column: 3\nA '==' was expected.\n---\n\n");
+    RecordProperty("allocation_points", failures);
+    EXPECT_GT(failures, 100);
+}
+
+TEST_F(MemoryFailureTest, ScriptWithARunTimeError) {
+    std::string path = directory.File("script.kefo");
+    int failures = FailEverywhere("output == 1; mode == 2; print options;\n", 2,
+                                  "ERROR code: 11306\nThe value of option output must be a string.\n---\n\n"
+                                  "ERROR code: 11305\nThe value of option mode must be an identifier.\n---\n\n");
+    RecordProperty("allocation_points", failures);
+    EXPECT_GT(failures, 100);
+}
