@@ -428,3 +428,16 @@ TEST(InterpreterTrace, WritesOnlyWhileATraceFileIsSet) {
     std::fclose(file);
     EXPECT_EQ(std::string(buffer, n), "build BDD\n[s][7][1.50]422.5");
 }
+
+TEST(KefoDemo, RunsToTheEnd) {
+    kefotest::TemporaryDirectory directory;
+    kefotest::WriteFile(directory.File("demo.kefo"), ReadFile(KEFO_SOURCE_DIR "/examples/demo.kefo"));
+    kefotest::HostRun run = kefotest::RunHost(directory, "demo.kefo");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    std::string report = ReadFile(directory.File("results.txt"));
+    EXPECT_EQ(report.rfind("set option maximum-order 4;\n", 0), 0u);
+    EXPECT_NE(report.find("set option mission-time [0, 8760, 87600];\n"), std::string::npos);
+    EXPECT_NE(report.find("set option order-bound 7;\n"), std::string::npos);
+    EXPECT_NE(report.find("set option minimum-probability 1e-09;\n"), std::string::npos);
+}
