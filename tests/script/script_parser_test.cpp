@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 namespace {
@@ -338,4 +339,38 @@ TEST(ScriptCommand, ArgumentsOptionsAndChildren) {
     EXPECT_EQ(command.GetFileName(), nullptr);
     command.SetFileName("f.kefo");
     EXPECT_STREQ(command.GetFileName(), "f.kefo");
+}
+
+TEST_F(ScriptParserTest, ScriptsCutAnywhereOrGarbageEndInOneCodedMessage) {
+    const std::string script =
+        "set option output \"out.txt\"; /* comment */ x == [1, 2.5e-3, 'q, \"s\"];\n"
+        "if a.b > 1 and not c { print x y-z o = range(1, 2, 3); } elif d while false skip; else test;\n"
+        "y == if true max(1, 2) else -(3 / 4); // end\n";
+    auto check = [this](const std::string& text) {
+        Parse(text);
+        if (errors == 0) {
+            EXPECT_EQ(engine.Messages(), "") << text;
+            return;
+        }
+        EXPECT_EQ(errors, 1) << text;
+        std::string messages = engine.Messages();
+        EXPECT_EQ(messages.rfind("ERROR code: ", 0), 0u) << text;
+        EXPECT_EQ(messages.find("ERROR", 1), std::string::npos) << text;
+        EXPECT_EQ(messages.substr(messages.size() - 6), "\n---\n\n") << text;
+    };
+    int cutsWithErrors = 0;
+    for (std::size_t cut = 0; cut <= script.size(); ++cut) {
+        check(script.substr(0, cut));
+        if (errors != 0) ++cutsWithErrors;
+    }
+    EXPECT_GT(cutsWithErrors, static_cast<int>(script.size()) / 2);
+    std::mt19937 random(5u);
+    for (int trial = 0; trial < 2000; ++trial) {
+        std::string garbage(static_cast<std::size_t>(random() % 200), '\0');
+        for (char& c : garbage) c = static_cast<char>(random() % 256);
+        // Bytes of the script's own alphabet half of the time.
+        if (trial % 2 == 0)
+            for (char& c : garbage) c = script[static_cast<std::size_t>(random() % script.size())];
+        check(garbage);
+    }
 }
