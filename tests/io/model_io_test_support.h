@@ -16,9 +16,13 @@
 #include "script/messenger.h"
 #include "support/stream.h"
 
+#include <dirent.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace modeltest {
 
@@ -148,6 +152,21 @@ inline std::string ParameterOf(const KEFOBlock* block, const char* name) {
     bool mismatch = false;
     KEFOParameter* parameter = block->LookForParameter(name, mismatch);
     return parameter != nullptr ? Dump(parameter->GetDefinition()) : "missing";
+}
+
+// The public benchmark models, tests/data/models/*.xml, in name order.
+inline std::vector<std::string> BenchmarkModelFiles() {
+    std::vector<std::string> files;
+    std::string directory = std::string(KEFO_TEST_DATA_DIR) + "/models";
+    if (DIR* d = opendir(directory.c_str())) {
+        while (dirent* entry = readdir(d)) {
+            std::string name = entry->d_name;
+            if (name.size() > 4 && name.compare(name.size() - 4, 4, ".xml") == 0) files.push_back(directory + "/" + name);
+        }
+        closedir(d);
+    }
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 }  // namespace modeltest

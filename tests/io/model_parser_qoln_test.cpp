@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <string>
 
 using namespace modeltest;
@@ -409,18 +410,23 @@ TEST(KEFOModelParserQOLNTest, MalformedInputsEndInACodedMessage) {
         std::string message = reader.Messages();
         EXPECT_EQ(message.compare(0, 12, "ERROR code: "), 0) << message;
     }
-    // A 10 MB single line: a gate over a million children.
-    std::string line = "gate g = e0";
-    for (int i = 1; i < 1000000; ++i) line += " or e" + std::to_string(i);
+    // A 10 MB single line: a gate over 400,000 children.
+    std::string line = "gate g = basic_event_with_a_long_name_0";
+    for (int i = 1; i < 400000; ++i) line += " or basic_event_with_a_long_name_" + std::to_string(i);
     line += ";";
-    ASSERT_GT(line.size(), 9000000u);
+    ASSERT_GT(line.size(), 10000000u);
     Reader reader;
     auto start = std::chrono::steady_clock::now();
     reader.Text(line);
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_EQ(reader.errors, 0);
-    EXPECT_EQ(Variable(reader.model.get(), "g")->GetDefinition()->GetNumberOfChildren(), 1000000);
+    EXPECT_EQ(Variable(reader.model.get(), "g")->GetDefinition()->GetNumberOfChildren(), 400000);
     EXPECT_LT(seconds, 20.0);
+    // A 10 MB label.
+    Reader label;
+    label.Text("basic-event e \"\"\"" + std::string(10000000, 'x') + "\"\"\";");
+    EXPECT_EQ(label.errors, 0);
+    EXPECT_EQ(std::strlen(Variable(label.model.get(), "e")->GetLabel()), 10000000u);
     // The same line cut short.
     Reader truncated;
     truncated.Text(line.substr(0, line.size() - 2));
