@@ -113,7 +113,7 @@ void PrintConstant(const E* e, PLOVStream* stream) {
     case E::Real: stream->PrintString(KEFOModelPrinter::FormatReal(e->GetValueAsDouble())); return;
     default:
         stream->PrintChar('"');
-        stream->PrintString(e->GetValue().GetString());
+        stream->PrintString(e->GetValueAsRawString());
         stream->PrintChar('"');
         return;
     }

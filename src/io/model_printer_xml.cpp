@@ -259,7 +259,7 @@ PLOVXMLNode* KEFOModelPrinter::UploadStochasticExpression(PLOVXMLDocument* docum
         case E::Boolean: document->NewBooleanAttribute(element, "value", e->GetValueAsBoolean()); break;
         case E::Integer: document->NewIntegerAttribute(element, "value", e->GetValueAsInteger()); break;
         case E::Real: NewTextAttribute(document, element, "value", FormatReal(e->GetValueAsDouble())); break;
-        case E::String: NewTextAttribute(document, element, "value", e->GetValue().GetString()); break;
+        case E::String: NewTextAttribute(document, element, "value", e->GetValueAsRawString()); break;
         case E::EmpiricalDistribution:
         case E::Histogram: {
             const KEFOEmpiricalDistribution* table = e->GetTable();
