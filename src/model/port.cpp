@@ -1,12 +1,37 @@
 #include "model/port.h"
 
 #include "model/term.h"
+#include "support/measure.h"
 
 #include <unordered_set>
 
 KEFOPort::KEFOPort(int type, KEFOContainer* owner, KEFOPath* path) : KEFODeclaration(type, owner, path) {}
 
-KEFOPort::~KEFOPort() { delete _definition; }
+KEFOPort::~KEFOPort() {
+    delete _definition;
+    delete _measure;
+}
+
+PLOVMeasure* KEFOPort::ResetMeasure(int numberOfQuantiles, int numberOfBins) {
+    if (_measure == nullptr) _measure = new PLOVMeasure(GetPathAsString());
+    _measure->Reset();
+    if (numberOfQuantiles > 0) {
+        _measure->CreateQuantilizer(numberOfQuantiles);
+    } else {
+        _measure->DeleteQuantilizer();
+    }
+    if (numberOfBins > 0) {
+        _measure->CreateBinTable(numberOfBins);
+    } else {
+        _measure->DeleteBinTable();
+    }
+    return _measure;
+}
+
+void KEFOPort::DeleteMeasure() {
+    delete _measure;
+    _measure = nullptr;
+}
 
 void KEFOPort::SetDefinition(KEFOTerm* term) {
     if (term == _definition) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 class KEFOTerm;
+class PLOVMeasure;
 
 class KEFOPort : public KEFODeclaration {
     PLOV_MANAGED_ALLOCATION(KEFOPort)
@@ -48,6 +49,15 @@ public:
     // Removes the attribute from this port and every port reachable from it.
     void ResetAttributeOfDescendants(const char* name);
 
+    // The statistical sample of the port's indicator over the tries of a
+    // sensitivity analysis (its probability for a variable, its value for a
+    // parameter): made on the first reset and named after the port's path,
+    // owned. ResetMeasure empties it and gives it a quantilizer of that many
+    // quantiles and a bin table of that many bins (none for 0 or less).
+    PLOVMeasure* GetMeasure() const { return _measure; }
+    PLOVMeasure* ResetMeasure(int numberOfQuantiles, int numberOfBins);
+    void DeleteMeasure();
+
     // The distinct ports reachable from `roots` (roots included), in
     // depth-first order of first visit, that match compare(port, key).
     static void CollectReachablePorts(const std::vector<KEFOPort*>& roots, KEFOObjectComparison compare,
@@ -55,6 +65,7 @@ public:
 
 private:
     KEFOTerm* _definition = nullptr;
+    PLOVMeasure* _measure = nullptr;
 };
 
 #endif

@@ -1,13 +1,14 @@
 #include "quantification/calculator.h"
 
 #include "model/stochastic_expression.h"
+#include "support/mersenne_twister_randomizer.h"
 
-KEFOCalculator::KEFOCalculator() = default;
+KEFOCalculator::KEFOCalculator() : _randomizer(new PLOVMersenneTwisterRandomizer) {}
 
-KEFOCalculator::~KEFOCalculator() = default;
+KEFOCalculator::~KEFOCalculator() { delete _randomizer; }
 
 const PLOVManagedValue& KEFOCalculator::ComputeValueOfStochasticExpression(KEFOStochasticExpression* expression,
-                                                                             double t) {
+                                                                           double t) {
     return _evaluator.Evaluate(expression, t);
 }
 
@@ -18,4 +19,21 @@ double KEFOCalculator::ComputeValueOfStochasticExpressionAsDouble(KEFOStochastic
 double KEFOCalculator::ComputeValueOfStochasticExpressionAsProbability(KEFOStochasticExpression* expression,
                                                                        double t) {
     return _evaluator.EvaluateAsProbability(expression, t);
+}
+
+void KEFOCalculator::SetRandomizer(PLOVRandomizer* randomizer) {
+    if (randomizer == _randomizer) return;
+    if (randomizer == nullptr) {
+        randomizer = new PLOVMersenneTwisterRandomizer;
+        randomizer->SetSeed(defaultRandomizerSeed);
+    }
+    delete _randomizer;
+    _randomizer = randomizer;
+}
+
+long KEFOCalculator::GetRandomizerSeed() const { return _randomizer->GetSeed(); }
+
+void KEFOCalculator::SetRandomizerSeed(long seed) {
+    _randomizer->SetSeed(seed);
+    _randomizer->ResetNormalDrawValue();
 }

@@ -1,11 +1,13 @@
 // The quantification façade used by the compute commands. This part holds
 // the evaluation of stochastic expressions at a mission time and the draw
-// and reset of random deviates for uncertainty analyses; the probability
-// computations over diagrams join it in their own files.
+// and reset of random deviates for uncertainty analyses
+// (calculator_deviates.cpp); the probability computations over diagrams join
+// it in their own files.
 #ifndef KEFO_QUANTIFICATION_CALCULATOR_H
 #define KEFO_QUANTIFICATION_CALCULATOR_H
 
 #include "model/expression_evaluator.h"
+#include "support/managed_value.h"
 #include "support/memory_manager.h"
 
 #include <vector>
@@ -13,10 +15,14 @@
 class KEFOParameter;
 class KEFOStochasticExpression;
 class KEFOVariable;
+class PLOVRandomizer;
 
 class KEFOCalculator {
     PLOV_MANAGED_ALLOCATION(KEFOCalculator)
 public:
+    static const long defaultRandomizerSeed = 12345;
+
+    // Owns a Mersenne Twister generator (seeded 5489, then 12345).
     KEFOCalculator();
     virtual ~KEFOCalculator();
     KEFOCalculator(const KEFOCalculator&) = delete;
@@ -32,8 +38,61 @@ public:
     double ComputeValueOfStochasticExpressionAsProbability(KEFOStochasticExpression* expression, double t);
     KEFOExpressionEvaluator& GetEvaluator() { return _evaluator; }
 
+    // The generator of the random deviates.
+    PLOVRandomizer* GetRandomizer() const { return _randomizer; }
+    // Takes ownership and deletes the previous generator (null: a new
+    // Mersenne Twister generator seeded with the default seed).
+    void SetRandomizer(PLOVRandomizer* randomizer);
+    long GetRandomizerSeed() const;
+    // Restarts the generator's sequence from the seed.
+    void SetRandomizerSeed(long seed);
+
+    // Random deviates (uniform, loguniform, normal, lognormal, triangular,
+    // beta and gamma deviates, histograms) of an expression tree: each gets a
+    // new value drawn from the generator, or its nominal value on reset, in
+    // its value slot, where evaluation reads it. Deviates below another are
+    // drawn first; parameters referred to are not entered (their own
+    // definitions are drawn through DrawRandomDeviatesOfParameter), so that a
+    // shared parameter is drawn once per try. Arguments are the deviate's
+    // children evaluated at time 0 as reals clamped into
+    // [2.2250738585072014e-308, 1.7976931348623157e308]:
+    //   uniform (a, b): a + u (b - a); nominal (a + b) / 2
+    //   loguniform (a, b): exp(ln a + u (ln b - ln a)); nominal (b - a) / ln(b / a)
+    //   normal (mean, deviation); nominal mean
+    //   lognormal (mean, error factor, confidence level); nominal mean
+    //   triangular (lower, mode, upper); nominal (lower + mode + upper) / 3
+    //   beta (a, b); nominal a / (a + b)
+    //   gamma (shape, scale); nominal shape scale
+    //   histogram: the table's ordinate at a uniform abscissa u; nominal the
+    //   mean of the table.
+    // Answers the number of deviates set.
+    int DrawRandomDeviates(KEFOStochasticExpression* expression);
+    int ResetRandomDeviates(KEFOStochasticExpression* expression);
+    // The deviates of a state variable's distribution, of a parameter's
+    // definition, and of lists of them.
+    int DrawRandomDeviatesOfVariable(KEFOVariable* variable);
+    int ResetRandomDeviatesOfVariable(KEFOVariable* variable);
+    int DrawRandomDeviatesOfParameter(KEFOParameter* parameter);
+    int ResetRandomDeviatesOfParameter(KEFOParameter* parameter);
+    int DrawRandomDeviates(const std::vector<KEFOVariable*>& variables, const std::vector<KEFOParameter*>& parameters);
+    int ResetRandomDeviates(const std::vector<KEFOVariable*>& variables, const std::vector<KEFOParameter*>& parameters);
+
 private:
+    // Post-order walk over the deviates of a tree.
+    int _ForEachDeviate(KEFOStochasticExpression* expression, bool draw);
+    void _DrawDeviate(KEFOStochasticExpression* deviate);
+    void _ResetDeviate(KEFOStochasticExpression* deviate);
+    double _DrawUniformDeviate(const double* a);
+    double _DrawLoguniformDeviate(const double* a);
+    double _DrawNormalDeviate(const double* a);
+    double _DrawLognormalDeviate(const double* a);
+    double _DrawTriangularDeviate(const double* a);
+    double _DrawBetaDeviate(const double* a);
+    double _DrawGammaDeviate(const double* a);
+    double _DrawHistogramDeviate(KEFOStochasticExpression* deviate);
+
     KEFOExpressionEvaluator _evaluator;
+    PLOVRandomizer* _randomizer;
 };
 
 #endif
