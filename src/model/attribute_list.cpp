@@ -43,11 +43,14 @@ PLOVAttributeList::~PLOVAttributeList() { ResetAttributes(); }
 
 int PLOVAttributeList::_Find(const char* name) const {
     if (name == nullptr) return -1;
+    // Known names are shared, so the engine's own look-ups usually match by
+    // address; texts are compared only when no address matches.
+    for (std::uint32_t i = 0; i < _size; ++i) {
+        if (_entries[i].name == name) return static_cast<int>(i);
+    }
     for (std::uint32_t i = 0; i < _size; ++i) {
         const char* entryName = _entries[i].name;
-        if (entryName == name || (entryName[0] == name[0] && std::strcmp(entryName, name) == 0)) {
-            return static_cast<int>(i);
-        }
+        if (entryName[0] == name[0] && std::strcmp(entryName, name) == 0) return static_cast<int>(i);
     }
     return -1;
 }
