@@ -107,6 +107,7 @@ void KEFOModelLexer::InitializeFromText(const char* fileName, const std::string&
     _column = 1;
     _fileName = fileName != nullptr ? std::make_shared<const std::string>(fileName) : nullptr;
     _tokens.clear();
+    _firstIndex = 0;
     _atEnd = false;
 }
 
@@ -114,6 +115,7 @@ void KEFOModelLexer::Finalize() {
     _buffer.clear();
     _buffer.shrink_to_fit();
     _tokens.clear();
+    _firstIndex = 0;
     _position = 0;
     _atEnd = true;
 }
@@ -125,9 +127,11 @@ void KEFOModelLexer::SaveState(State& state) {
     state.column = _column;
     state.fileName = _fileName;
     state.tokens.swap(_tokens);
+    state.firstIndex = _firstIndex;
     state.atEnd = _atEnd;
     _buffer.clear();
     _tokens.clear();
+    _firstIndex = 0;
     _atEnd = true;
 }
 
@@ -138,18 +142,27 @@ void KEFOModelLexer::RestoreState(State& state) {
     _column = state.column;
     _fileName = state.fileName;
     _tokens.swap(state.tokens);
+    _firstIndex = state.firstIndex;
     _atEnd = state.atEnd;
 }
 
 KEFOToken* KEFOModelLexer::GetToken(int i) {
-    if (i < 0) return nullptr;
-    while (static_cast<std::size_t>(i) >= _tokens.size()) {
+    if (i < _firstIndex) return nullptr;
+    std::size_t at = static_cast<std::size_t>(i - _firstIndex);
+    while (at >= _tokens.size()) {
         if (_atEnd || !_ScanToken()) {
             _atEnd = true;
             return nullptr;
         }
     }
-    return &_tokens[static_cast<std::size_t>(i)];
+    return &_tokens[at];
+}
+
+void KEFOModelLexer::ReleaseTokensBefore(int i) {
+    while (_firstIndex < i && !_tokens.empty()) {
+        _tokens.pop_front();
+        ++_firstIndex;
+    }
 }
 
 void KEFOModelLexer::PrintTokens(FILE* file) {

@@ -70,9 +70,15 @@ public:
     void InitializeFromText(const char* fileName, const std::string& text);
     void Finalize();
 
-    // Token i (from 0), scanning further as needed; null at end of input.
+    // Token i (from 0), scanning further as needed; null at end of input
+    // and for a token already released.
     KEFOToken* GetToken(int i);
-    int GetNumberOfTokens() const { return static_cast<int>(_tokens.size()); }
+    // The number of tokens scanned so far (released ones included).
+    int GetNumberOfTokens() const { return _firstIndex + static_cast<int>(_tokens.size()); }
+    // Forgets the tokens before token i, which the reader will not look at
+    // again: a long file is then held as text, not as tokens. Pointers to
+    // the tokens kept stay valid.
+    void ReleaseTokensBefore(int i);
     void PrintTokens(FILE* file);
 
     const char* GetNameOfToken(int code) const;
@@ -88,6 +94,7 @@ public:
         int column = 1;
         std::shared_ptr<const std::string> fileName;
         std::deque<KEFOToken> tokens;
+        int firstIndex = 0;
         bool atEnd = false;
     };
     void SaveState(State& state);
@@ -107,6 +114,8 @@ private:
     int _column = 1;
     std::shared_ptr<const std::string> _fileName;
     std::deque<KEFOToken> _tokens;
+    // The index of the first token kept.
+    int _firstIndex = 0;
     bool _atEnd = true;
 };
 

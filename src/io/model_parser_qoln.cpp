@@ -291,6 +291,8 @@ void KEFOModelParser::_ParseDeclarationsAtQOLNFormat(int& errors, KEFOBlock* blo
             return;
         }
         _ParseDeclarationAtQOLNFormat(errors, block);
+        // No token before the last one read is looked at again.
+        _lexer.ReleaseTokensBefore(_index - 1);
     }
 }
 

@@ -18,7 +18,9 @@
 #include "support/xml_document.h"
 #include "support/xml_node.h"
 
+#include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -136,6 +138,25 @@ std::string FirstChildText(const PLOVXMLNode* element) {
     while (begin < end && IsBlankCharacter(*begin)) ++begin;
     while (end > begin && IsBlankCharacter(end[-1])) --end;
     return std::string(begin, end);
+}
+
+// A decimal number beyond the range of doubles, which the textual language
+// reads (and the printers write) as infinity or zero: "1e999", "-1e999",
+// "1e-999".
+bool ReadOutOfRangeReal(const char* text, double& value) {
+    std::string s(text);
+    std::size_t first = s.find_first_not_of(" \t\r\n");
+    std::size_t last = s.find_last_not_of(" \t\r\n");
+    if (first == std::string::npos) return false;
+    s = s.substr(first, last - first + 1);
+    if (s.find_first_not_of("0123456789+-.eE") != std::string::npos) return false;
+    if (s.find_first_of("0123456789") == std::string::npos) return false;
+    char* end = nullptr;
+    errno = 0;
+    double result = std::strtod(s.c_str(), &end);
+    if (end != s.c_str() + s.size() || errno != ERANGE) return false;
+    value = result;
+    return true;
 }
 
 // Element children of a node are walked by these; comments are skipped.
@@ -812,7 +833,7 @@ bool KEFOModelParser::_GetRealAttribute(int& errors, const PLOVXMLNode* element,
         _RaiseError(errors, 10070, element, name);
         return false;
     }
-    if (!attribute->GetRealValue(value)) {
+    if (!attribute->GetRealValue(value) && !ReadOutOfRangeReal(attribute->GetValue(), value)) {
         _RaiseError(errors, 10073, element, attribute->GetValue());
         return false;
     }

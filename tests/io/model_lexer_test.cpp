@@ -81,3 +81,27 @@ TEST(KEFOModelLexerTest, BinaryGarbageNeverStopsTheScan) {
 }
 
 }  // namespace
+
+TEST(KEFOModelLexerTest, ReleasedTokensAreForgotten) {
+    KEFOModelLexer lexer;
+    lexer.InitializeFromText("m.sbe", "a b c d e");
+    KEFOToken* c = lexer.GetToken(2);
+    ASSERT_NE(c, nullptr);
+    lexer.ReleaseTokensBefore(2);
+    EXPECT_EQ(lexer.GetToken(0), nullptr);
+    EXPECT_EQ(lexer.GetToken(1), nullptr);
+    EXPECT_EQ(lexer.GetToken(2), c);
+    EXPECT_EQ(lexer.GetToken(4)->GetText(), "e");
+    EXPECT_EQ(c->GetText(), "c");
+    EXPECT_EQ(lexer.GetNumberOfTokens(), 5);
+    EXPECT_EQ(lexer.GetToken(5), nullptr);
+    // A saved state keeps its offset.
+    KEFOModelLexer::State state;
+    lexer.SaveState(state);
+    lexer.InitializeFromText("n.sbe", "x");
+    EXPECT_EQ(lexer.GetToken(0)->GetText(), "x");
+    lexer.Finalize();
+    lexer.RestoreState(state);
+    EXPECT_EQ(lexer.GetToken(3)->GetText(), "d");
+    EXPECT_EQ(lexer.GetToken(1), nullptr);
+}

@@ -161,6 +161,11 @@ TEST(KEFOModelPrinterTest, RealsReadBackExactly) {
     ExpectXMLRoundTrip(r->model.get(), "reals");
     EXPECT_EQ(PrintText(r->model.get()),
               "basic-event a = 0.12345678901234568;\nbasic-event b = 1e-300;\nparameter c = 7.0;\n");
+    // Literals beyond the range of doubles read as infinity in both formats.
+    auto huge = Read("basic-event a = 1e999;\n");
+    EXPECT_TRUE(std::isinf(Variable(huge->model.get(), "a")->GetProbabilityDistribution()->GetValueAsDouble()));
+    ExpectTextRoundTrip(huge->model.get(), "infinity");
+    ExpectXMLRoundTrip(huge->model.get(), "infinity");
 }
 
 TEST(KEFOModelPrinterTest, XMLOutput) {
@@ -369,4 +374,23 @@ TEST(KEFOModelPrinterTest, RandomFormulasAndExpressionsReadBackIdentically) {
         }
         EXPECT_EQ(PrintXML(fromXML.model.get()), xml);
     }
+}
+
+// The example models load and print back the same way.
+TEST(KEFOModelPrinterTest, ExampleModels) {
+    std::string directory = std::string(KEFO_SOURCE_DIR) + "/examples/";
+    Reader text;
+    text.parser.ImportModelAtQOLNFormat(text.errors, (directory + "pumps.sbe").c_str(), text.model.get());
+    ASSERT_EQ(text.errors, 0) << text.errorStream->GetText();
+    EXPECT_EQ(text.model->GetNumberOfDeclarations(), 9);
+    EXPECT_EQ(DefinitionOf(text.model.get(), "no-flow"), "or(and(pump-a, pump-b), power-loss)");
+    ExpectTextRoundTrip(text.model.get(), "pumps.sbe");
+    ExpectXMLRoundTrip(text.model.get(), "pumps.sbe");
+    Reader xml;
+    xml.parser.ImportModelAtXMLFormat(xml.errors, (directory + "pumps.xml").c_str(), xml.model.get());
+    ASSERT_EQ(xml.errors, 0) << xml.errorStream->GetText();
+    EXPECT_EQ(xml.model->GetNumberOfDeclarations(), 7);
+    EXPECT_EQ(DefinitionOf(xml.model.get(), "top"), "or(no-flow, tank-rupture)");
+    ExpectTextRoundTrip(xml.model.get(), "pumps.xml");
+    ExpectXMLRoundTrip(xml.model.get(), "pumps.xml");
 }
