@@ -2,12 +2,17 @@
 // raising, and the trace channel.
 #include "script/interpreter.h"
 
+#include "io/model_parser.h"
+#include "io/model_printer.h"
+#include "model/model.h"
+#include "quantification/calculator.h"
 #include "script/messenger.h"
 #include "script/script_calculator.h"
 #include "script/script_environment.h"
 #include "script/script_parser.h"
 #include "script/script_printer.h"
 #include "support/messenger.h"
+#include "support/randomizer.h"
 #include "support/stream.h"
 
 #include <cstdio>
@@ -26,13 +31,21 @@ KEFOInterpreter::KEFOInterpreter() {
 
 KEFOInterpreter::~KEFOInterpreter() { _Destroy(); }
 
-// Construction order: messenger, (the model engines as they join), message
-// store and its registration, error stream, script parser, script printer,
-// script environment, script calculator; last the default settings.
+// Construction order: source model (empty), target model (none), messenger,
+// the model engines (model printer, model parser, checker, rewriter,
+// flattener, ordering manager, analyzer, system builder, BDD builder,
+// calculator, BDT manager, BDD manager, BDT builder), then the messenger on
+// the model parser's store (with the registration of the codes), error
+// stream, script parser, script printer, script environment, script
+// calculator; last the default settings.
 void KEFOInterpreter::_Construct() {
+    _sourceModel = new KEFOModel();
+    _targetModel = nullptr;
     _messenger = new KEFOMessenger(this);
-    _messageStore = new PLOVMessenger();
-    _messenger->Initialize(_messageStore);
+    _modelPrinter = new KEFOModelPrinter(_messenger, this);
+    _modelParser = new KEFOModelParser(_messenger, this);
+    _calculator = new KEFOCalculator();
+    _messenger->Initialize(_modelParser->GetMessenger());
     _errorStream = new PLOVFileStream(stderr);
     _scriptParser = new KEFOScriptParser(this);
     _scriptPrinter = new KEFOScriptPrinter(this);
@@ -42,7 +55,10 @@ void KEFOInterpreter::_Construct() {
 }
 
 // Destruction order: script calculator, script environment, script printer,
-// script parser, error stream, (the model engines), message store,
+// script parser, error stream, then the model engines (BDT builder,
+// calculator, BDD builder, system builder, analyzer, ordering manager,
+// flattener, rewriter, checker, model parser, model printer), target model
+// (unless it is the source model), source model, BDD manager, BDT manager,
 // messenger. Every pointer may be null (a half-built interpreter).
 void KEFOInterpreter::_Destroy() noexcept {
     delete _scriptCalculator;
@@ -55,22 +71,74 @@ void KEFOInterpreter::_Destroy() noexcept {
     _scriptParser = nullptr;
     delete _errorStream;
     _errorStream = nullptr;
-    delete _messageStore;
-    _messageStore = nullptr;
+    delete _calculator;
+    _calculator = nullptr;
+    // The messenger's store belongs to the model parser.
+    if (_messenger != nullptr) _messenger->Initialize(nullptr);
+    delete _modelParser;
+    _modelParser = nullptr;
+    delete _modelPrinter;
+    _modelPrinter = nullptr;
+    if (_targetModel != _sourceModel) delete _targetModel;
+    _targetModel = nullptr;
+    delete _sourceModel;
+    _sourceModel = nullptr;
     delete _messenger;
     _messenger = nullptr;
 }
 
-// --- state ------------------------------------------------------------------
-
-void KEFOInterpreter::Reset(int& errors) {
-    if (errors != 0) return;
-    // The engines that hold models and diagrams are reset here as they join;
-    // the script environment is kept.
-    ResetTargetModel();
+PLOVMessenger* KEFOInterpreter::GetMessageStore() const {
+    return _modelParser != nullptr ? _modelParser->GetMessenger() : nullptr;
 }
 
-void KEFOInterpreter::ResetTargetModel() {}
+// --- state ------------------------------------------------------------------
+
+// The engines that hold models and diagrams go back to their initial state
+// (BDT builder, BDD builder, system builder, flattener, rewriter, model
+// parser); both models are dropped and an empty source model takes their
+// place; then the diagram stores are emptied (BDD manager, BDT store). The
+// script environment is kept.
+void KEFOInterpreter::Reset(int& errors) {
+    if (errors != 0) return;
+    KEFOModel* fresh = new KEFOModel();
+    ResetTargetModel();
+    delete _sourceModel;
+    _sourceModel = fresh;
+}
+
+void KEFOInterpreter::ResetTargetModel() {
+    if (_targetModel != _sourceModel) delete _targetModel;
+    _targetModel = nullptr;
+}
+
+void KEFOInterpreter::SetTargetModel(KEFOModel* model) {
+    if (model == _targetModel) return;
+    ResetTargetModel();
+    _targetModel = model;
+}
+
+// --- random generator ---------------------------------------------------------
+
+PLOVRandomizer* KEFOInterpreter::GetRandomizer() const {
+    return _calculator != nullptr ? _calculator->GetRandomizer() : nullptr;
+}
+
+void KEFOInterpreter::SetRandomizer(PLOVRandomizer* randomizer) {
+    if (_calculator != nullptr)
+        _calculator->SetRandomizer(randomizer);
+    else
+        delete randomizer;
+}
+
+long KEFOInterpreter::GetRandomizerSeed() const {
+    PLOVRandomizer* randomizer = GetRandomizer();
+    return randomizer != nullptr ? randomizer->GetSeed() : 0;
+}
+
+void KEFOInterpreter::SetRandomizerSeed(long seed) {
+    PLOVRandomizer* randomizer = GetRandomizer();
+    if (randomizer != nullptr) randomizer->SetSeed(seed);
+}
 
 // --- errors -----------------------------------------------------------------
 

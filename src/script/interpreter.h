@@ -10,14 +10,31 @@
 // Engines are owned through the pointers below. Adding one means: a field,
 // an accessor, one line in _Construct and one in _Destroy (each in its place
 // of the construction and destruction orders).
+//
+// Built-in commands: each command word has a handler that dispatches its
+// sub-command word (argument 1) through a table of {word, number of
+// arguments, handler} (interpreter_commands.cpp); the dispatcher raises 11210
+// for an unknown word and 11202 for a wrong count, so a handler starts with
+// its arguments counted. A null handler raises 13002: adding a sub-command is
+// declaring its handler below and naming it in its table line.
 #ifndef KEFO_SCRIPT_INTERPRETER_H
 #define KEFO_SCRIPT_INTERPRETER_H
 
 #include "support/memory_manager.h"
 
+#include <cstddef>
 #include <cstdio>
+#include <vector>
 
+class KEFOCalculator;
+class KEFOCutoff;
+class KEFOHandle;
 class KEFOMessenger;
+class KEFOMissionProfile;
+class KEFOModel;
+class KEFOModelParser;
+class KEFOModelPrinter;
+class KEFOParameter;
 class KEFOScriptCalculator;
 class KEFOScriptCommand;
 class KEFOScriptEnvironment;
@@ -25,28 +42,45 @@ class KEFOScriptParser;
 class KEFOScriptPrinter;
 class KEFOScriptVariable;
 class KEFOToken;
+class KEFOVariable;
 class PLOVManagedValue;
 class PLOVMessenger;
+class PLOVRandomizer;
 class PLOVStream;
 class PLOVXMLNode;
 
 class KEFOInterpreter {
     PLOV_MANAGED_ALLOCATION(KEFOInterpreter)
 public:
+    // Deepest nesting of "load script" commands (a script that loads itself
+    // ends with 13003 instead of exhausting the stack).
+    static const int maximumScriptNestingDepth = 16;
+
     KEFOInterpreter();
     ~KEFOInterpreter();
     KEFOInterpreter(const KEFOInterpreter&) = delete;
     KEFOInterpreter& operator=(const KEFOInterpreter&) = delete;
 
     // ---- Accessors ---------------------------------------------------------
+    // The model "load" fills (never null) and the flat model "build" derives
+    // from it (null until built; it may be the source model itself).
+    KEFOModel* GetSourceModel() const { return _sourceModel; }
+    KEFOModel* GetTargetModel() const { return _targetModel; }
+    // Installs a built target model (owned from here on; the previous one is
+    // deleted unless it is the source model or the same object).
+    void SetTargetModel(KEFOModel* model);
+    KEFOModelPrinter* GetPrinter() const { return _modelPrinter; }
+    KEFOModelParser* GetParser() const { return _modelParser; }
+    KEFOCalculator* GetCalculator() const { return _calculator; }
     KEFOScriptParser* GetScriptParser() const { return _scriptParser; }
     KEFOScriptPrinter* GetScriptPrinter() const { return _scriptPrinter; }
     KEFOScriptEnvironment* GetScriptEnvironment() const { return _scriptEnvironment; }
     KEFOScriptCalculator* GetScriptCalculator() const { return _scriptCalculator; }
     KEFOMessenger* GetMessenger() const { return _messenger; }
     // The store of message patterns and pending messages that the messenger
-    // uses (owned here until the model parser's XML reader holds it).
-    PLOVMessenger* GetMessageStore() const { return _messageStore; }
+    // uses: the model parser's (its XML reader's codes and the engine's
+    // codes in one store and one queue).
+    PLOVMessenger* GetMessageStore() const;
     PLOVStream* GetErrorStream() const { return _errorStream; }
 
     // ---- Scripts -----------------------------------------------------------
@@ -60,12 +94,22 @@ public:
     void ExecuteCommand(int& errors, KEFOScriptCommand* command);
 
     // ---- State -------------------------------------------------------------
-    // Returns every engine to its freshly built state; keeps the environment.
+    // Returns every engine to its freshly built state and replaces the
+    // source model by an empty one; keeps the environment.
     void Reset(int& errors);
-    // Deletes the target model (unless it is the source model).
+    // Deletes the target model (unless it is the source model) and forgets it.
     void ResetTargetModel();
     // Empties the environment and fills it with the default settings.
     void ResetDefaultEnvironment();
+
+    // ---- Random generator (the calculator's) ---------------------------------
+    PLOVRandomizer* GetRandomizer() const;
+    // Deletes the current generator and installs the given one (owned).
+    void SetRandomizer(PLOVRandomizer* randomizer);
+    // The current generator's seed (0 without generator).
+    long GetRandomizerSeed() const;
+    // Restarts the current generator (if any) from the seed.
+    void SetRandomizerSeed(long seed);
 
     // ---- Environment reads (settings) ----------------------------------------
     // 11300 when no environment holds the name; the typed forms raise 11302 to
@@ -101,6 +145,19 @@ public:
     static void Trace(double d);
 
 private:
+    // Tests drive the argument and option getters directly.
+    friend class KEFOInterpreterProbe;
+
+    typedef void (KEFOInterpreter::*CommandHandler)(int& errors, KEFOScriptCommand* command);
+    // One line of a dispatch table: the sub-command word, its exact number
+    // of arguments counting the word (-1: any number), its handler (null:
+    // not available, 13002).
+    struct SubCommand {
+        const char* word;
+        int numberOfArguments;
+        CommandHandler handler;
+    };
+
     // Creates the engines in the construction order; deletes whatever exists
     // in the destruction order (safe on a half-built interpreter).
     void _Construct();
@@ -114,7 +171,16 @@ private:
     void _ExecuteConditionalCommand(int& errors, KEFOScriptCommand* command);
     void _ExecuteWhileCommand(int& errors, KEFOScriptCommand* command);
 
-    // Command handlers, one per word (interpreter_commands.cpp).
+    // Dispatch of the sub-command word (interpreter_commands.cpp).
+    void _DispatchSubCommand(int& errors, KEFOScriptCommand* command, const SubCommand* table, std::size_t size);
+    template <std::size_t N>
+    void _DispatchSubCommand(int& errors, KEFOScriptCommand* command, const SubCommand (&table)[N]) {
+        _DispatchSubCommand(errors, command, table, N);
+    }
+    // A sub-command that is accepted and does nothing.
+    void _ExecuteBuiltinCommandNothing(int& errors, KEFOScriptCommand* command);
+
+    // Command words (interpreter_commands.cpp).
     void _ExecuteBuiltinCommandBuild(int& errors, KEFOScriptCommand* command);
     void _ExecuteBuiltinCommandCheck(int& errors, KEFOScriptCommand* command);
     void _ExecuteBuiltinCommandCompute(int& errors, KEFOScriptCommand* command);
@@ -122,20 +188,96 @@ private:
     void _ExecuteBuiltinCommandPrint(int& errors, KEFOScriptCommand* command);
     void _ExecuteBuiltinCommandReset(int& errors, KEFOScriptCommand* command);
     void _ExecuteBuiltinCommandSet(int& errors, KEFOScriptCommand* command);
+
+    // load (interpreter_load.cpp).
+    void _ExecuteBuiltinCommandLoadModel(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandLoadScript(int& errors, KEFOScriptCommand* command);
+
+    // set and reset (interpreter_set_reset.cpp).
     void _ExecuteBuiltinCommandSetOption(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandSetRandomizerSeed(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandResetSourceModel(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandResetTargetModel(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandResetHandle(int& errors, KEFOScriptCommand* command);
+
+    // print (interpreter_print.cpp).
+    void _ExecuteBuiltinCommandPrintSourceModel(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandPrintTargetModel(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandPrintHandles(int& errors, KEFOScriptCommand* command);
     void _ExecuteBuiltinCommandPrintEnvironmentVariable(int& errors, KEFOScriptCommand* command);
     void _ExecuteBuiltinCommandPrintEnvironmentVariables(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandPrintRandomizerSeed(int& errors, KEFOScriptCommand* command);
+    // Prints a model in a model format ("qoln-sbe", "open-psa"; "vorlek"
+    // writes nothing) into the command's output stream.
+    void _PrintModel(int& errors, KEFOScriptCommand* command, KEFOModel* model);
 
-    // Argument and option reads of the handlers (interpreter_arguments.cpp).
+    // Argument reads, by position from 1 (interpreter_arguments.cpp). A
+    // failed read raises at the command and gives a neutral value (null, 0,
+    // 0.0, false); a read after an earlier failure of the same command still
+    // runs, and handlers test the counter before acting.
     bool _CheckNumberOfArguments(int& errors, KEFOScriptCommand* command, int expected);
     const PLOVManagedValue* _GetArgument(int& errors, KEFOScriptCommand* command, int number);
+    int _GetIntegerArgument(int& errors, KEFOScriptCommand* command, int number, int minimum, int maximum);
+    double _GetDoubleArgument(int& errors, KEFOScriptCommand* command, int number, double minimum, double maximum);
     const char* _GetSymbolArgument(int& errors, KEFOScriptCommand* command, int number);
+    const char* _GetStringArgument(int& errors, KEFOScriptCommand* command, int number);
+    // A variable of the target model named by its path (11001, 11205,
+    // 10039, 10061).
+    KEFOVariable* _GetVariableArgument(int& errors, KEFOScriptCommand* command, int number);
     KEFOScriptVariable* _GetEnvironmentVariableArgument(int& errors, KEFOScriptCommand* command, int number);
+    // A List of Symbols naming variables of the target model, appended to
+    // `group` in the order given, each once (11207, 11001, 10039, 10061).
+    // False after an error.
+    bool _GetGroupOfStateVariablesArgument(int& errors, KEFOScriptCommand* command, int number,
+                                           std::vector<KEFOVariable*>& group);
+
+    // Option reads, by name (interpreter_arguments.cpp). The default is used
+    // when the option is absent, has no value or evaluates to nil.
     const PLOVManagedValue* _GetOption(int& errors, KEFOScriptCommand* command, const char* name);
+    bool _GetBooleanOption(int& errors, KEFOScriptCommand* command, const char* name, bool defaultValue);
+    // The default is range-checked too (11307).
+    int _GetIntegerOption(int& errors, KEFOScriptCommand* command, const char* name, int defaultValue, int minimum,
+                          int maximum);
+    double _GetDoubleOption(int& errors, KEFOScriptCommand* command, const char* name, double defaultValue,
+                            double minimum, double maximum);
     const char* _GetSymbolOption(int& errors, KEFOScriptCommand* command, const char* name,
                                  const char* defaultValue);
     const char* _GetStringOption(int& errors, KEFOScriptCommand* command, const char* name,
                                  const char* defaultValue);
+    // Option "format", lowered: "qoln-sbe" (also "sbe"; the default),
+    // "open-psa" (also "opsa") or "vorlek"; null after 11058 or 11305.
+    const char* _GetModelFormatOption(int& errors, KEFOScriptCommand* command);
+    // "kefo" (the default) or "kefo-xml".
+    const char* _GetScriptFormatOption(int& errors, KEFOScriptCommand* command);
+    // "tsv" (the default), "open-psa" (also "opsa") or "qoln-sbe" (also "sbe").
+    const char* _GetMinimalCutsetsFormatOption(int& errors, KEFOScriptCommand* command);
+    // The handle of the variable named by the option "source-handle"
+    // (11305; 11067 none of that name; 11066 when the test rejects it), or
+    // without the option the first handle in name order the test accepts
+    // (11060 when none does). The test answers zero for a suitable handle.
+    KEFOHandle* _GetSourceHandleOption(int& errors, KEFOScriptCommand* command, KEFOVariable* variable,
+                                       int (*test)(const KEFOHandle* handle, const void* key),
+                                       const void* key = nullptr);
+    // The setting "quantification-method" overridden by the option of that
+    // name: a KEFOHandle method, 2 rare-event approximation ("REA",
+    // "rare-event-approximation"), 3 min-cut upper bound ("MCUB",
+    // "mincut-upper-bound"), 4 pivotal upper bound ("PUB",
+    // "pivotal-upper-bound"), words matched exactly; 0 after an error (11068
+    // for an unknown word).
+    int _GetOptionQuantificationMethod(int& errors, KEFOScriptCommand* command);
+    // The setting "variable-ordering-heuristic" overridden by the option: a
+    // KEFOOrderingManager heuristic, 1 "pure-DFLM", 2 "DFLM", 3 "CPFLM",
+    // 4 "SCG-OAF", 5 "SCG-DPN"; DFLM when the setting cannot be read, and
+    // after 11069 for an unknown word.
+    int _GetOptionVariableOrderingHeuristic(int& errors, KEFOScriptCommand* command);
+    // The mission times of the option "mission-time" (else of the setting):
+    // a number, or a List of numbers (11304 otherwise); they replace the
+    // profile's times. False after an error.
+    bool _GetOptionMissionTime(int& errors, KEFOScriptCommand* command, KEFOMissionProfile* profile);
+    // A new profile (the caller owns it): mission times, quantification
+    // method, "add-singular-points", "smooth-curve", "smoothing-ratio"; null
+    // after an error.
+    KEFOMissionProfile* _GetOptionMissionProfile(int& errors, KEFOScriptCommand* command);
 
     // Output stream of a command, from the settings and options "output"
     // and "mode" (interpreter_environment.cpp).
@@ -143,13 +285,20 @@ private:
     void _CloseOutputStream(int& errors, PLOVStream*& stream);
 
     // Engines, in construction order.
+    KEFOModel* _sourceModel = nullptr;
+    KEFOModel* _targetModel = nullptr;
     KEFOMessenger* _messenger = nullptr;
-    PLOVMessenger* _messageStore = nullptr;
+    KEFOModelPrinter* _modelPrinter = nullptr;
+    KEFOModelParser* _modelParser = nullptr;
+    KEFOCalculator* _calculator = nullptr;
     PLOVStream* _errorStream = nullptr;
     KEFOScriptParser* _scriptParser = nullptr;
     KEFOScriptPrinter* _scriptPrinter = nullptr;
     KEFOScriptEnvironment* _scriptEnvironment = nullptr;
     KEFOScriptCalculator* _scriptCalculator = nullptr;
+
+    // Nesting of "load script" in progress.
+    int _scriptDepth = 0;
 
     static FILE* _traceFile;
 };

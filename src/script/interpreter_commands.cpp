@@ -1,143 +1,157 @@
-// Handlers of the built-in command words. A command family that is not
-// available yet raises 13002 at the command; its handler here is the place
-// where the family's dispatch goes.
+// The built-in command words and the dispatch of their sub-command words.
+// Each word has a table of its sub-commands in the order they are compared:
+// the word, the exact number of arguments counting the word (-1: not
+// counted here), the handler. A null handler marks a sub-command whose
+// engine is not available: it raises 13002 "Command not implemented yet."
+// once its arguments are counted.
 #include "script/interpreter.h"
 
 #include "script/script_command.h"
-#include "script/script_environment.h"
-#include "script/script_printer.h"
-#include "script/script_variable.h"
-#include "support/managed_value.h"
-#include "support/stream.h"
 
 #include <cstring>
+#include <string>
 
-namespace {
-bool IsOneOf(const char* word, const char* const* words) {
-    for (; *words != nullptr; ++words)
-        if (std::strcmp(word, *words) == 0) return true;
-    return false;
+void KEFOInterpreter::_DispatchSubCommand(int& errors, KEFOScriptCommand* command, const SubCommand* table,
+                                          std::size_t size) {
+    if (errors != 0) return;
+    const char* word = _GetSymbolArgument(errors, command, 1);
+    if (errors != 0 || word == nullptr) return;
+    for (std::size_t i = 0; i < size; ++i) {
+        const SubCommand& entry = table[i];
+        if (std::strcmp(word, entry.word) != 0) continue;
+        if (entry.numberOfArguments >= 0 && !_CheckNumberOfArguments(errors, command, entry.numberOfArguments))
+            return;
+        if (entry.handler == nullptr) {
+            RaiseError(errors, 13002, command);
+            return;
+        }
+        (this->*entry.handler)(errors, command);
+        return;
+    }
+    RaiseError(errors, 11210, command, "1", word);
 }
 
-const char* const printWords[] = {"model", "source-model", "target-model", "modules", "numbers-of-parents",
-                                  "model-statistics", "system", "occurrences-of-variables", "values-of-variables",
-                                  "system-statistics", "handles", "option", "options", "randomizer-seed",
-                                  "minimal-cutsets", "BDD", "BDT-index", "BDT-indices", "BDD-index", "BDD-indices",
-                                  "BDD-table-size", "BDD-cache-size", "BDD-page-size", "BDD-hashtable-size",
-                                  "BDD-number-of-nodes", "BDD-number-of-pages", "BDD-number-of-active-nodes",
-                                  "BDD-statistics", "walk-statistics", "cutset-justification", nullptr};
-
-const char* const setWords[] = {"option", "randomizer-seed", "BDT-index", "BDD-index", "BDT-indices",
-                                "BDD-indices", "BDD-table-size", "BDD-page-size", "BDD-cache-size",
-                                "BDD-hashtable-size", nullptr};
-}  // namespace
+void KEFOInterpreter::_ExecuteBuiltinCommandNothing(int& /*errors*/, KEFOScriptCommand* /*command*/) {}
 
 void KEFOInterpreter::_ExecuteBuiltinCommandBuild(int& errors, KEFOScriptCommand* command) {
-    RaiseError(errors, 13002, command);
+    static const SubCommand subCommands[] = {
+        {"target-model", 1, nullptr},
+        {"preprocessed-model", 2, nullptr},
+        {"system", 2, nullptr},
+        {"BDT", 2, nullptr},
+        {"BDD", 2, nullptr},
+        {"ZBDD-from-BDD", 2, nullptr},
+        {"WBDD", 2, nullptr},
+        {"WZBDD-from-BDD", 2, nullptr},
+        {"BDD-from-BDT", 2, nullptr},
+        {"ZBDD-from-BDT", 2, nullptr},
+        {"BDT-from-BDD", 2, nullptr},
+        {"BDT-from-ZBDD", 2, nullptr},
+    };
+    _DispatchSubCommand(errors, command, subCommands);
 }
 
+// Every check needs a built target model and takes no further argument.
 void KEFOInterpreter::_ExecuteBuiltinCommandCheck(int& errors, KEFOScriptCommand* command) {
-    RaiseError(errors, 13002, command);
+    static const SubCommand subCommands[] = {
+        {"model", 1, nullptr},
+        {"events", 1, nullptr},
+        {"gates", 1, nullptr},
+        {"basic-events", 1, nullptr},
+        {"house-events", 1, nullptr},
+        {"parameters", 1, nullptr},
+        {"top-event", 1, nullptr},
+    };
+    _DispatchSubCommand(errors, command, subCommands);
 }
 
 void KEFOInterpreter::_ExecuteBuiltinCommandCompute(int& errors, KEFOScriptCommand* command) {
-    RaiseError(errors, 13002, command);
+    static const SubCommand subCommands[] = {
+        {"values-of-parameters", 2, nullptr},
+        {"probabilities-of-basic-events", 2, nullptr},
+        {"probability", 2, nullptr},
+        {"time-to-probability", 3, nullptr},
+        {"importance-measures", 2, nullptr},
+        {"group-importance-measures", 3, nullptr},
+        {"orders", 2, nullptr},
+        {"sensitivity", 2, nullptr},
+        {"failure-intensity", 2, nullptr},
+        {"size-of-diagram", 2, nullptr},
+        {"number-of-products", 2, nullptr},
+        {"size-of-sum-of-products", 2, nullptr},
+        {"lowest-order", 2, nullptr},
+        {"highest-order", 2, nullptr},
+        {"numbers-of-occurrences", 2, nullptr},
+    };
+    _DispatchSubCommand(errors, command, subCommands);
 }
 
 void KEFOInterpreter::_ExecuteBuiltinCommandLoad(int& errors, KEFOScriptCommand* command) {
-    RaiseError(errors, 13002, command);
+    static const SubCommand subCommands[] = {
+        {"model", 2, &KEFOInterpreter::_ExecuteBuiltinCommandLoadModel},
+        {"script", 2, &KEFOInterpreter::_ExecuteBuiltinCommandLoadScript},
+    };
+    _DispatchSubCommand(errors, command, subCommands);
+}
+
+void KEFOInterpreter::_ExecuteBuiltinCommandPrint(int& errors, KEFOScriptCommand* command) {
+    static const SubCommand subCommands[] = {
+        {"model", 1, &KEFOInterpreter::_ExecuteBuiltinCommandPrintSourceModel},
+        {"source-model", 1, &KEFOInterpreter::_ExecuteBuiltinCommandPrintSourceModel},
+        {"target-model", 1, &KEFOInterpreter::_ExecuteBuiltinCommandPrintTargetModel},
+        {"modules", 2, nullptr},
+        {"numbers-of-parents", 2, nullptr},
+        {"model-statistics", 2, nullptr},
+        {"system", 2, nullptr},
+        {"occurrences-of-variables", 2, nullptr},
+        {"values-of-variables", 2, nullptr},
+        {"system-statistics", 2, nullptr},
+        {"handles", 1, &KEFOInterpreter::_ExecuteBuiltinCommandPrintHandles},
+        {"option", 2, &KEFOInterpreter::_ExecuteBuiltinCommandPrintEnvironmentVariable},
+        {"options", 1, &KEFOInterpreter::_ExecuteBuiltinCommandPrintEnvironmentVariables},
+        {"randomizer-seed", 1, &KEFOInterpreter::_ExecuteBuiltinCommandPrintRandomizerSeed},
+        {"minimal-cutsets", 2, nullptr},
+        {"BDD", 2, nullptr},
+        {"BDT-index", 2, nullptr},
+        {"BDT-indices", 2, nullptr},
+        {"BDD-index", 2, nullptr},
+        {"BDD-indices", 2, nullptr},
+        {"BDD-table-size", 1, nullptr},
+        {"BDD-cache-size", 1, nullptr},
+        {"BDD-page-size", 1, nullptr},
+        {"BDD-hashtable-size", 1, nullptr},
+        {"BDD-number-of-nodes", 1, nullptr},
+        {"BDD-number-of-pages", 1, nullptr},
+        {"BDD-number-of-active-nodes", 1, nullptr},
+        {"BDD-statistics", 1, nullptr},
+        {"walk-statistics", 1, nullptr},
+        {"cutset-justification", -1, &KEFOInterpreter::_ExecuteBuiltinCommandNothing},
+    };
+    _DispatchSubCommand(errors, command, subCommands);
 }
 
 void KEFOInterpreter::_ExecuteBuiltinCommandReset(int& errors, KEFOScriptCommand* command) {
-    RaiseError(errors, 13002, command);
+    static const SubCommand subCommands[] = {
+        {"model", 1, &KEFOInterpreter::_ExecuteBuiltinCommandResetSourceModel},
+        {"source-model", 1, &KEFOInterpreter::_ExecuteBuiltinCommandResetSourceModel},
+        {"target-model", 1, &KEFOInterpreter::_ExecuteBuiltinCommandResetTargetModel},
+        {"source-handle", 3, &KEFOInterpreter::_ExecuteBuiltinCommandResetHandle},
+    };
+    _DispatchSubCommand(errors, command, subCommands);
 }
 
-// "print option", "print options" and "print cutset-justification" run; the
-// other sub-commands are not available yet.
-void KEFOInterpreter::_ExecuteBuiltinCommandPrint(int& errors, KEFOScriptCommand* command) {
-    const char* word = _GetSymbolArgument(errors, command, 1);
-    if (errors != 0 || word == nullptr) return;
-    if (!IsOneOf(word, printWords)) {
-        RaiseError(errors, 11210, command, "1", word);
-        return;
-    }
-    if (std::strcmp(word, "option") == 0)
-        _ExecuteBuiltinCommandPrintEnvironmentVariable(errors, command);
-    else if (std::strcmp(word, "options") == 0)
-        _ExecuteBuiltinCommandPrintEnvironmentVariables(errors, command);
-    else if (std::strcmp(word, "cutset-justification") != 0)
-        RaiseError(errors, 13002, command);
-}
-
-// "set option" runs; the other sub-commands are not available yet.
 void KEFOInterpreter::_ExecuteBuiltinCommandSet(int& errors, KEFOScriptCommand* command) {
-    const char* word = _GetSymbolArgument(errors, command, 1);
-    if (errors != 0 || word == nullptr) return;
-    if (!IsOneOf(word, setWords)) {
-        RaiseError(errors, 11210, command, "1", word);
-        return;
-    }
-    if (std::strcmp(word, "option") == 0)
-        _ExecuteBuiltinCommandSetOption(errors, command);
-    else
-        RaiseError(errors, 13002, command);
-}
-
-// set option name value: a setting never changes its kind (an Integer is
-// taken as a Real by a Real setting); "mission-time" takes a number or a
-// list of numbers.
-void KEFOInterpreter::_ExecuteBuiltinCommandSetOption(int& errors, KEFOScriptCommand* command) {
-    if (!_CheckNumberOfArguments(errors, command, 3)) return;
-    KEFOScriptVariable* variable = _GetEnvironmentVariableArgument(errors, command, 2);
-    const PLOVManagedValue* value = _GetArgument(errors, command, 3);
-    if (errors != 0 || variable == nullptr || value == nullptr) return;
-    if (variable->GetName() == "mission-time") {
-        if (!value->IsNum() && !value->IsNumList()) {
-            RaiseError(errors, 11308, command, variable->GetNameAsCString());
-            return;
-        }
-        variable->SetValue(*value);
-        return;
-    }
-    if (variable->GetValue().IsDouble() && value->IsInt()) {
-        variable->SetValueAsDouble(value->GetDouble());
-        return;
-    }
-    if (value->GetType() != variable->GetValue().GetType()) {
-        RaiseError(errors, 11308, command, variable->GetNameAsCString());
-        return;
-    }
-    variable->SetValue(*value);
-}
-
-// print option name: "set option <name> <value>;" in the output stream.
-void KEFOInterpreter::_ExecuteBuiltinCommandPrintEnvironmentVariable(int& errors, KEFOScriptCommand* command) {
-    if (!_CheckNumberOfArguments(errors, command, 2)) return;
-    KEFOScriptVariable* variable = _GetEnvironmentVariableArgument(errors, command, 2);
-    if (errors != 0 || variable == nullptr) return;
-    PLOVStream* stream = nullptr;
-    _OpenOutputStream(errors, command, stream);
-    if (errors != 0 || stream == nullptr) return;
-    try {
-        _scriptPrinter->PrintValueOfVariable(variable, stream);
-    } catch (...) {
-        _CloseOutputStream(errors, stream);
-        throw;
-    }
-    _CloseOutputStream(errors, stream);
-}
-
-// print options: the line of every setting and variable, in name order.
-void KEFOInterpreter::_ExecuteBuiltinCommandPrintEnvironmentVariables(int& errors, KEFOScriptCommand* command) {
-    if (!_CheckNumberOfArguments(errors, command, 1)) return;
-    PLOVStream* stream = nullptr;
-    _OpenOutputStream(errors, command, stream);
-    if (errors != 0 || stream == nullptr) return;
-    try {
-        _scriptPrinter->PrintValuesOfVariablesOfEnvironment(_scriptEnvironment, stream);
-    } catch (...) {
-        _CloseOutputStream(errors, stream);
-        throw;
-    }
-    _CloseOutputStream(errors, stream);
+    static const SubCommand subCommands[] = {
+        {"option", 3, &KEFOInterpreter::_ExecuteBuiltinCommandSetOption},
+        {"randomizer-seed", 2, &KEFOInterpreter::_ExecuteBuiltinCommandSetRandomizerSeed},
+        {"BDT-index", 3, nullptr},
+        {"BDD-index", 3, nullptr},
+        {"BDT-indices", 2, nullptr},
+        {"BDD-indices", 2, nullptr},
+        {"BDD-table-size", 2, nullptr},
+        {"BDD-page-size", 2, nullptr},
+        {"BDD-cache-size", 2, nullptr},
+        {"BDD-hashtable-size", 2, nullptr},
+    };
+    _DispatchSubCommand(errors, command, subCommands);
 }
