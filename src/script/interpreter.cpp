@@ -2,9 +2,12 @@
 // raising, and the trace channel.
 #include "script/interpreter.h"
 
+#include "diagrams/bdd_builder.h"
+#include "diagrams/bdd_manager.h"
 #include "io/model_parser.h"
 #include "io/model_printer.h"
 #include "model/model.h"
+#include "preprocessing/ordering_manager.h"
 #include "quantification/calculator.h"
 #include "script/messenger.h"
 #include "script/script_calculator.h"
@@ -44,7 +47,10 @@ void KEFOInterpreter::_Construct() {
     _messenger = new KEFOMessenger(this);
     _modelPrinter = new KEFOModelPrinter(_messenger, this);
     _modelParser = new KEFOModelParser(_messenger, this);
+    _orderingManager = new KEFOOrderingManager(this);
+    _bddBuilder = new KEFOBDDBuilder(this);
     _calculator = new KEFOCalculator();
+    _bddManager = new KEFOBDDManager();
     _messenger->Initialize(_modelParser->GetMessenger());
     _errorStream = new PLOVFileStream(stderr);
     _scriptParser = new KEFOScriptParser(this);
@@ -73,6 +79,10 @@ void KEFOInterpreter::_Destroy() noexcept {
     _errorStream = nullptr;
     delete _calculator;
     _calculator = nullptr;
+    delete _bddBuilder;
+    _bddBuilder = nullptr;
+    delete _orderingManager;
+    _orderingManager = nullptr;
     // The messenger's store belongs to the model parser.
     if (_messenger != nullptr) _messenger->Initialize(nullptr);
     delete _modelParser;
@@ -83,6 +93,9 @@ void KEFOInterpreter::_Destroy() noexcept {
     _targetModel = nullptr;
     delete _sourceModel;
     _sourceModel = nullptr;
+    // After the models: their handles release nodes of the store.
+    delete _bddManager;
+    _bddManager = nullptr;
     delete _messenger;
     _messenger = nullptr;
 }
@@ -101,9 +114,12 @@ PLOVMessenger* KEFOInterpreter::GetMessageStore() const {
 void KEFOInterpreter::Reset(int& errors) {
     if (errors != 0) return;
     KEFOModel* fresh = new KEFOModel();
+    if (_bddBuilder != nullptr) _bddBuilder->Reset();
     ResetTargetModel();
     delete _sourceModel;
     _sourceModel = fresh;
+    // After the models, whose handles hold nodes of the store.
+    if (_bddManager != nullptr) _bddManager->Reset();
 }
 
 void KEFOInterpreter::ResetTargetModel() {

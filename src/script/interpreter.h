@@ -26,6 +26,8 @@
 #include <cstdio>
 #include <vector>
 
+class KEFOBDDBuilder;
+class KEFOBDDManager;
 class KEFOCalculator;
 class KEFOCutoff;
 class KEFOHandle;
@@ -34,6 +36,7 @@ class KEFOMissionProfile;
 class KEFOModel;
 class KEFOModelParser;
 class KEFOModelPrinter;
+class KEFOOrderingManager;
 class KEFOParameter;
 class KEFOScriptCalculator;
 class KEFOScriptCommand;
@@ -71,7 +74,10 @@ public:
     void SetTargetModel(KEFOModel* model);
     KEFOModelPrinter* GetPrinter() const { return _modelPrinter; }
     KEFOModelParser* GetParser() const { return _modelParser; }
+    KEFOOrderingManager* GetOrderingManager() const { return _orderingManager; }
+    KEFOBDDBuilder* GetBDDBuilder() const { return _bddBuilder; }
     KEFOCalculator* GetCalculator() const { return _calculator; }
+    KEFOBDDManager* GetBDDManager() const { return _bddManager; }
     KEFOScriptParser* GetScriptParser() const { return _scriptParser; }
     KEFOScriptPrinter* GetScriptPrinter() const { return _scriptPrinter; }
     KEFOScriptEnvironment* GetScriptEnvironment() const { return _scriptEnvironment; }
@@ -290,7 +296,10 @@ private:
     KEFOMessenger* _messenger = nullptr;
     KEFOModelPrinter* _modelPrinter = nullptr;
     KEFOModelParser* _modelParser = nullptr;
+    KEFOOrderingManager* _orderingManager = nullptr;
+    KEFOBDDBuilder* _bddBuilder = nullptr;
     KEFOCalculator* _calculator = nullptr;
+    KEFOBDDManager* _bddManager = nullptr;
     PLOVStream* _errorStream = nullptr;
     KEFOScriptParser* _scriptParser = nullptr;
     KEFOScriptPrinter* _scriptPrinter = nullptr;
