@@ -318,20 +318,26 @@ void KEFOOrderingManager::_SortChildrenOfTerm(KEFOTerm* term, const std::vector<
 void KEFOOrderingManager::_SortChildrenOfCommutativeGates(KEFOVariable* top, const std::vector<double>& keyOfNumber,
                                                           bool increasing) {
     (void)top;
+    // Nested gates are sorted before the gates that hold them, so that a
+    // nested gate is keyed by its first child in the new order.
     std::vector<KEFOGate*> stack;
+    std::vector<KEFOGate*> gates;
     for (KEFOVariable* variable : _cone) {
         KEFOGate* definition = DefinitionGate(variable);
         if (definition == nullptr) continue;
+        gates.clear();
         stack.assign(1, definition);
         while (!stack.empty()) {
             KEFOGate* gate = stack.back();
             stack.pop_back();
-            if (gate->IsCommutative()) _SortChildrenOfTerm(gate, keyOfNumber, increasing);
+            gates.push_back(gate);
             for (KEFOTerm* c : gate->GetChildren()) {
                 KEFOGate* child = KEFOGate::AsGate(c);
                 if (child != nullptr && child->GetFirstChild() != nullptr) stack.push_back(child);
             }
         }
+        for (auto it = gates.rbegin(); it != gates.rend(); ++it)
+            if ((*it)->IsCommutative()) _SortChildrenOfTerm(*it, keyOfNumber, increasing);
     }
 }
 

@@ -1,0 +1,361 @@
+// The BDD builder on small models built by hand and on random models: every
+// connective, parked diagrams and the keep flag, the weighted builds and the
+// conversions, checked against an independent evaluation of the formulas.
+#include "builder_test_support.h"
+
+#include "diagrams/bdd_builder.h"
+#include "diagrams/bdd_handle.h"
+#include "diagrams/cutoff.h"
+#include "diagrams/handle.h"
+#include "preprocessing/ordering_manager.h"
+#include "support/exception.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+namespace {
+
+using buildertest::EvaluateBDD;
+using buildertest::EvaluateTerm;
+using buildertest::EvaluateVariable;
+
+class Builder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ordering.SetBDDManager(&manager);
+        builder.SetManagers(&manager, &ordering);
+        builder.SetKeepIntermediateHandles(false);
+        model.reset(new KEFOModel());
+    }
+    void TearDown() override { model.reset(); }
+
+    KEFOVariable* Event(const char* name) { return model->NewVariable(KEFOType::StateVariable, name); }
+    KEFOVariable* Gate(const char* name, KEFOGate* definition) {
+        KEFOVariable* v = model->NewVariable(KEFOType::FlowVariable, name);
+        v->SetDefinition(definition);
+        return v;
+    }
+    KEFOGate* Ref(KEFOVariable* v) { return model->NewVariableReference(v); }
+
+    KEFOBDDNode* Build(KEFOVariable* top, const char* name = "BDD") {
+        ordering.DefineOrdering(top, KEFOOrderingManager::BDDOrdering, KEFOOrderingManager::DFLM);
+        builder.BuildBDD(model.get(), top, name);
+        KEFOHandle* handle = top->LookForHandle(name);
+        EXPECT_NE(handle, nullptr);
+        return handle != nullptr && handle->GetBDDHandle() != nullptr ? handle->GetBDDHandle()->GetRootNode() : nullptr;
+    }
+
+    // The BDD agrees with the formula on every assignment of the indices.
+    void ExpectTruthTable(KEFOVariable* top, KEFOBDDNode* root) {
+        const int n = std::max(1, manager.GetIndexOfHighestEntry());
+        ASSERT_LE(n, 20);
+        for (std::uint64_t m = 0; m < (std::uint64_t(1) << n); ++m)
+            ASSERT_EQ(EvaluateBDD(manager, root, m), EvaluateVariable(top, m)) << "assignment " << m;
+    }
+
+    KEFOBDDManager manager;
+    KEFOOrderingManager ordering{nullptr};
+    KEFOBDDBuilder builder{nullptr};
+    std::unique_ptr<KEFOModel> model;
+};
+
+TEST_F(Builder, StateVariableTargetGivesItsLiteral) {
+    KEFOVariable* a = Event("a");
+    KEFOVariable* b = Event("b");
+    ordering.SetVariableIndex(b, KEFOOrderingManager::BDDOrdering, 1);
+    ordering.SetVariableIndex(a, KEFOOrderingManager::BDDOrdering, 5);
+    builder.BuildBDD(model.get(), a, "BDD");
+    KEFOHandle* handle = a->LookForHandle("BDD");
+    ASSERT_NE(handle, nullptr);
+    KEFOBDDNode* root = handle->GetBDDHandle()->GetRootNode();
+    EXPECT_EQ(root->GetIndex(), 5);
+    EXPECT_TRUE(manager.IsLeafOne(root->GetThenSon()));
+    EXPECT_TRUE(manager.IsLeafZero(root->GetElseSon()));
+    EXPECT_EQ(builder.GetTopVariable(), nullptr);
+}
+
+TEST_F(Builder, CountingConnectivesAndConstants) {
+    KEFOVariable* a = Event("a");
+    KEFOVariable* b = Event("b");
+    KEFOVariable* c = Event("c");
+    struct Case {
+        const char* name;
+        KEFOGate* formula;
+        std::function<bool(bool, bool, bool)> expected;
+    };
+    std::vector<Case> cases = {
+        {"atleast2", model->NewAtLeast(2, {Ref(a), Ref(b), Ref(c)}),
+         [](bool x, bool y, bool z) { return (x && y) || (x && z) || (y && z); }},
+        {"atleast0", model->NewAtLeast(0, {Ref(a), Ref(b)}), [](bool, bool, bool) { return true; }},
+        {"atleast4", model->NewAtLeast(4, {Ref(a), Ref(b), Ref(c)}), [](bool, bool, bool) { return false; }},
+        {"atmost0", model->NewAtMost(0, {Ref(a), Ref(b)}), [](bool x, bool y, bool) { return !x && !y; }},
+        {"atmost1", model->NewAtMost(1, {Ref(a), Ref(b), Ref(c)}),
+         [](bool x, bool y, bool z) { return int(x) + int(y) + int(z) <= 1; }},
+        {"atmost5", model->NewAtMost(5, {Ref(a), Ref(b)}), [](bool, bool, bool) { return true; }},
+        {"xor", model->NewCardinality(1, 1, {Ref(a), Ref(b)}), [](bool x, bool y, bool) { return x != y; }},
+        {"card02", model->NewCardinality(0, 2, {Ref(a), Ref(b), Ref(c)}),
+         [](bool x, bool y, bool z) { return !(x && y && z); }},
+        {"card21", model->NewCardinality(2, 1, {Ref(a), Ref(b), Ref(c)}), [](bool, bool, bool) { return false; }},
+        {"nand", model->NewNand({Ref(a), Ref(b)}), [](bool x, bool y, bool) { return !(x && y); }},
+        {"nor", model->NewNor({Ref(a), Ref(b)}), [](bool x, bool y, bool) { return !(x || y); }},
+        {"not", model->NewNot(Ref(c)), [](bool, bool, bool z) { return !z; }},
+        {"true", model->NewConstant(true), [](bool, bool, bool) { return true; }},
+        {"false", model->NewConstant(false), [](bool, bool, bool) { return false; }},
+        {"novalue", model->NewGate(KEFOGate::Constant), [](bool, bool, bool) { return false; }},
+        {"nested", model->NewAnd({model->NewOr({Ref(a), model->NewConstant(false)}), model->NewNot(Ref(b))}),
+         [](bool x, bool y, bool) { return x && !y; }},
+    };
+    ordering.SetVariableIndex(a, KEFOOrderingManager::BDDOrdering, 1);
+    ordering.SetVariableIndex(b, KEFOOrderingManager::BDDOrdering, 2);
+    ordering.SetVariableIndex(c, KEFOOrderingManager::BDDOrdering, 3);
+    for (Case& k : cases) {
+        KEFOVariable* g = Gate(k.name, k.formula);
+        builder.BuildBDD(model.get(), g, "BDD");
+        KEFOBDDNode* root = g->LookForHandle("BDD")->GetBDDHandle()->GetRootNode();
+        for (int m = 0; m < 8; ++m)
+            EXPECT_EQ(EvaluateBDD(manager, root, m), k.expected(m & 1, m & 2, m & 4)) << k.name << " " << m;
+    }
+}
+
+TEST_F(Builder, SharedGateIsCountedParkedAndDropped) {
+    KEFOVariable* a = Event("a");
+    KEFOVariable* b = Event("b");
+    KEFOVariable* c = Event("c");
+    KEFOVariable* s = Gate("s", model->NewAnd({Ref(b), Ref(c)}));
+    KEFOVariable* g = Gate("g", model->NewOr({Ref(a), Ref(s)}));
+    KEFOVariable* h = Gate("h", model->NewOr({Ref(s), Ref(c)}));
+    KEFOVariable* top = Gate("top", model->NewAnd({Ref(g), Ref(h), Ref(s)}));
+    builder.UpdateActiveParentsCounts(top);
+    EXPECT_EQ(KEFOBDDBuilder::GetActiveParentsCount(top), 1);
+    EXPECT_EQ(KEFOBDDBuilder::GetActiveParentsCount(s), 3);
+    EXPECT_EQ(KEFOBDDBuilder::GetActiveParentsCount(g), 1);
+    EXPECT_EQ(KEFOBDDBuilder::GetActiveParentsCount(c), 2);  // under s (once) and h
+    EXPECT_EQ(KEFOBDDBuilder::GetActiveParentsCount(b), 1);
+
+    // Keep flag off: every parked diagram is dropped by its last user.
+    KEFOBDDNode* root = Build(top);
+    ExpectTruthTable(top, root);
+    for (KEFOVariable* v : {a, b, c, s, g, h}) {
+        EXPECT_EQ(v->LookForHandle("BDD"), nullptr) << v->GetIdentifier();
+        EXPECT_EQ(KEFOBDDBuilder::GetActiveParentsCount(v), 0) << v->GetIdentifier();
+    }
+
+    // Keep flag on: every variable of the cone keeps its diagram.
+    builder.SetKeepIntermediateHandles(true);
+    root = Build(top, "kept");
+    ExpectTruthTable(top, root);
+    for (KEFOVariable* v : {a, b, c, s, g, h}) ASSERT_NE(v->LookForHandle("kept"), nullptr) << v->GetIdentifier();
+    KEFOBDDNode* sRoot = s->LookForHandle("kept")->GetBDDHandle()->GetRootNode();
+    for (int m = 0; m < 8; ++m) EXPECT_EQ(EvaluateBDD(manager, sRoot, m), EvaluateVariable(s, m));
+}
+
+// A diagram parked by an unfinished build (the store ran out of nodes)
+// stays on its variable; the next build replaces it.
+TEST_F(Builder, ParkedDiagramsStayAfterAFailureAndAreReplacedNextTime) {
+    KEFOVariable* a = Event("a");
+    KEFOVariable* b = Event("b");
+    KEFOVariable* s = Gate("s", model->NewOr({Ref(a), Ref(b)}));
+    // s is asked for first and last (pure-DFLM leaves the children in
+    // place); the row of the atleast gate fills the store in between.
+    std::vector<KEFOGate*> children{Ref(s)};
+    for (int i = 0; i < 40; ++i) children.push_back(Ref(Event(("x" + std::to_string(i)).c_str())));
+    children.push_back(Ref(s));
+    KEFOVariable* top = Gate("top", model->NewAtLeast(20, children));
+    ordering.DefineOrdering(top, KEFOOrderingManager::BDDOrdering, KEFOOrderingManager::PureDFLM);
+    manager.SetSizeOfPages(64);
+    manager.SetUniqueTableSize(256);
+    EXPECT_THROW(builder.BuildBDD(model.get(), top, "BDD"), PLOVException);
+    ASSERT_NE(s->LookForHandle("BDD"), nullptr);  // parked until its second use
+    manager.SetUniqueTableSize(1 << 24);
+    builder.BuildBDD(model.get(), top, "BDD");
+    EXPECT_EQ(s->LookForHandle("BDD"), nullptr);
+    ASSERT_NE(top->LookForHandle("BDD"), nullptr);
+}
+
+TEST_F(Builder, ChainOfHundredThousandGatesUsesNoMachineStack) {
+    KEFOVariable* a = Event("a");
+    KEFOVariable* previous = a;
+    KEFOVariable* top = nullptr;
+    for (int i = 0; i < 100000; ++i) {
+        // Alternate references and nested gates as definitions.
+        KEFOGate* definition = i % 2 == 0 ? Ref(previous) : model->NewAnd({model->NewOr({Ref(previous)})});
+        top = Gate(("g" + std::to_string(i)).c_str(), definition);
+        previous = top;
+    }
+    KEFOBDDNode* root = Build(top);
+    EXPECT_EQ(root->GetIndex(), a->GetBDDIndex());
+    EXPECT_TRUE(manager.IsLeafOne(root->GetThenSon()));
+}
+
+TEST_F(Builder, CycleOfDefinitionsIsAnInternalFault) {
+    KEFOVariable* a = Event("a");
+    KEFOVariable* g = model->NewVariable(KEFOType::FlowVariable, "g");
+    KEFOVariable* h = Gate("h", model->NewOr({Ref(a), Ref(g)}));
+    g->SetDefinition(model->NewAnd({Ref(h), Ref(a)}));
+    ordering.DefineOrdering(g, KEFOOrderingManager::BDDOrdering, KEFOOrderingManager::DFLM);
+    EXPECT_THROW(builder.BuildBDD(model.get(), g, "BDD"), PLOVException);
+}
+
+TEST_F(Builder, ConversionsBetweenBDDAndZBDD) {
+    KEFOVariable* a = Event("a");
+    KEFOVariable* b = Event("b");
+    KEFOVariable* c = Event("c");
+    KEFOVariable* top = Gate("top", model->NewOr({model->NewAnd({Ref(a), Ref(b)}), Ref(a), model->NewAtLeast(2, {Ref(b), Ref(c), Ref(a)})}));
+    KEFOBDDNode* root = Build(top);
+    builder.BuildZBDDFromBDD(model.get(), top, top->LookForHandle("BDD"), "ZBDD");
+    KEFOHandle* zbdd = top->LookForHandle("ZBDD");
+    ASSERT_TRUE(zbdd->IsZBDDHandle());
+    EXPECT_EQ(zbdd->ComputeNumberOfProducts(), 2.0);  // {a}, {b, c}
+    builder.BuildBDDFromZBDD(model.get(), top, zbdd, "back");
+    KEFOHandle* back = top->LookForHandle("back");
+    ASSERT_TRUE(back->IsBDDHandle());
+    EXPECT_EQ(back->GetBDDHandle()->GetRootNode(), root);
+    // Converting into the source's own name replaces the source.
+    builder.BuildZBDDFromBDD(model.get(), top, top->LookForHandle("BDD"), "BDD");
+    EXPECT_TRUE(top->LookForHandle("BDD")->IsZBDDHandle());
+    EXPECT_EQ(top->LookForHandle("BDD")->ComputeNumberOfProducts(), 2.0);
+}
+
+TEST_F(Builder, WeightedBuildWithMaximumOrderOne) {
+    KEFOVariable* a = Event("a");
+    KEFOVariable* b = Event("b");
+    KEFOVariable* c = Event("c");
+    KEFOVariable* top = Gate("top", model->NewOr({model->NewAnd({Ref(b), Ref(c)}), Ref(a)}));
+    ordering.DefineOrdering(top, KEFOOrderingManager::BDDOrdering, KEFOOrderingManager::DFLM);
+    KEFOCutoff cutoff;
+    cutoff.SetMaximumOrder(1);
+    builder.BuildWeightedBDD(model.get(), top, &cutoff, "BDD");
+    builder.BuildZBDDFromBDD(model.get(), top, top->LookForHandle("BDD"), "ZBDD");
+    KEFOHandle* zbdd = top->LookForHandle("ZBDD");
+    EXPECT_EQ(zbdd->ComputeNumberOfProducts(), 1.0);
+    EXPECT_EQ(zbdd->ComputeHighestOrderOfMinimalCutsets(), 1);
+}
+
+// A weighted build into the name of an earlier full build must not reuse
+// the full diagrams kept on the gates.
+TEST_F(Builder, WeightedBuildAfterAKeptFullBuildIsTruncated) {
+    KEFOVariable* a = Event("a");
+    KEFOVariable* b = Event("b");
+    KEFOVariable* c = Event("c");
+    KEFOVariable* s = Gate("s", model->NewAnd({Ref(b), Ref(c)}));
+    KEFOVariable* top = Gate("top", model->NewOr({Ref(s), Ref(a), model->NewAnd({Ref(s), Ref(a)})}));
+    builder.SetKeepIntermediateHandles(true);
+    Build(top);
+    KEFOCutoff cutoff;
+    cutoff.SetMaximumOrder(1);
+    builder.BuildWeightedBDD(model.get(), top, &cutoff, "BDD");
+    builder.BuildZBDDFromBDD(model.get(), top, top->LookForHandle("BDD"), "ZBDD");
+    EXPECT_EQ(top->LookForHandle("ZBDD")->ComputeNumberOfProducts(), 1.0);
+}
+
+TEST_F(Builder, WeightedBuildsWithMinimumProbability) {
+    KEFOVariable* a = Event("a");
+    KEFOVariable* b = Event("b");
+    KEFOVariable* c = Event("c");
+    a->SetProbabilityDistribution(model->NewRealExpression(1e-2));
+    b->SetProbabilityDistribution(model->NewRealExpression(1e-3));
+    c->SetProbabilityDistribution(model->NewRealExpression(1e-4));
+    // Cutsets a (1e-2), b.c (1e-7), a.b... minimal: {a}, {b, c}.
+    KEFOVariable* top = Gate("top", model->NewOr({Ref(a), model->NewAnd({Ref(b), Ref(c)})}));
+    ordering.DefineOrdering(top, KEFOOrderingManager::BDDOrdering, KEFOOrderingManager::DFLM);
+    KEFOCutoff cutoff;
+    cutoff.SetMinimumProbability(1e-5);
+    builder.BuildWeightedBDD(model.get(), top, &cutoff, "W");
+    EXPECT_DOUBLE_EQ(manager.GetProbability(a->GetBDDIndex()), 1e-2);
+    EXPECT_DOUBLE_EQ(a->GetProbability(), 1e-2);
+    builder.BuildZBDDFromBDD(model.get(), top, top->LookForHandle("W"), "Z");
+    EXPECT_EQ(top->LookForHandle("Z")->ComputeNumberOfProducts(), 1.0);
+    // From the full BDD, with a minimum contribution: 1e-6 of the top
+    // probability (about 1e-2) keeps {a} only; 1e-6 keeps both.
+    Build(top, "BDD");
+    KEFOCutoff contribution;
+    contribution.SetMinimumContribution(1e-3);
+    builder.BuildWeightedZBDDFromBDD(model.get(), top, top->LookForHandle("BDD"), &contribution, "Z");
+    EXPECT_EQ(top->LookForHandle("Z")->ComputeNumberOfProducts(), 1.0);
+    EXPECT_NEAR(contribution.GetMinimumProbability(), 1e-3 * (1e-2 + 1e-7 - 1e-9), 1e-12);
+    KEFOCutoff loose;
+    loose.SetMinimumProbability(1e-8);
+    builder.BuildWeightedZBDDFromBDD(model.get(), top, top->LookForHandle("BDD"), &loose, "Z");
+    EXPECT_EQ(top->LookForHandle("Z")->ComputeNumberOfProducts(), 2.0);
+}
+
+// --- random models ----------------------------------------------------------------
+
+class RandomModels : public Builder, public ::testing::WithParamInterface<int> {};
+
+TEST_P(RandomModels, DiagramHasTheTruthTableOfTheTopEvent) {
+    std::mt19937 random(1000 + GetParam());
+    for (int trial = 0; trial < 40; ++trial) {
+        manager.Reset();
+        buildertest::RandomModel m = buildertest::MakeRandomModel(random, 3 + trial % 8, 2 + trial % 7);
+        KEFOVariable* top = m.gates[0];
+        ordering.DefineOrdering(top, KEFOOrderingManager::BDDOrdering, GetParam());
+        builder.SetKeepIntermediateHandles(trial % 2 == 0);
+        builder.BuildBDD(m.model.get(), top, "BDD");
+        KEFOBDDNode* root = top->LookForHandle("BDD")->GetBDDHandle()->GetRootNode();
+        const int n = std::max(1, manager.GetIndexOfHighestEntry());
+        for (std::uint64_t a = 0; a < (std::uint64_t(1) << n); ++a)
+            ASSERT_EQ(EvaluateBDD(manager, root, a), EvaluateVariable(top, a)) << "trial " << trial << " " << a;
+        m.model.reset();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Heuristics, RandomModels, ::testing::Values(1, 2, 3, 4, 5));
+
+// Coherent random models (and, or, atleast only): the cutsets of the BDD
+// truncated at order k, and those of the weighted conversion of the full
+// BDD, are exactly the minimal cutsets of order at most k.
+TEST_F(Builder, MaximumOrderKeepsExactlyTheLowOrderCutsets) {
+    std::mt19937 random(77);
+    for (int trial = 0; trial < 60; ++trial) {
+        manager.Reset();
+        std::unique_ptr<KEFOModel> m(new KEFOModel());
+        const int n = 4 + trial % 9;
+        std::vector<KEFOVariable*> events, gates;
+        for (int i = 0; i < n; ++i) events.push_back(m->NewVariable(KEFOType::StateVariable, ("e" + std::to_string(i)).c_str()));
+        const int g = 2 + trial % 6;
+        for (int i = 0; i < g; ++i) gates.push_back(m->NewVariable(KEFOType::FlowVariable, ("g" + std::to_string(i)).c_str()));
+        for (int i = g - 1; i >= 0; --i) {
+            std::vector<KEFOGate*> children;
+            const int arity = 2 + static_cast<int>(random() % 3);
+            for (int c = 0; c < arity; ++c) {
+                if (i + 1 < g && random() % 3 == 0)
+                    children.push_back(m->NewVariableReference(gates[i + 1 + random() % (g - i - 1)]));
+                else
+                    children.push_back(m->NewVariableReference(events[random() % n]));
+            }
+            const int kind = static_cast<int>(random() % 3);
+            gates[i]->SetDefinition(kind == 0 ? m->NewAnd(children)
+                                              : kind == 1 ? m->NewOr(children)
+                                                          : m->NewAtLeast(1 + static_cast<int>(random() % arity), children));
+        }
+        KEFOVariable* top = gates[0];
+        ordering.DefineOrdering(top, KEFOOrderingManager::BDDOrdering, KEFOOrderingManager::DFLM);
+        builder.BuildBDD(m.get(), top, "BDD");
+        builder.BuildZBDDFromBDD(m.get(), top, top->LookForHandle("BDD"), "ZBDD");
+        std::vector<std::uint64_t> all;
+        buildertest::CollectProducts(manager, top->LookForHandle("ZBDD")->GetBDDHandle()->GetRootNode(), 0, all);
+        for (int k = 0; k <= 4; ++k) {
+            std::set<std::uint64_t> expected;
+            for (std::uint64_t p : all)
+                if (__builtin_popcountll(p) <= k) expected.insert(p);
+            KEFOCutoff cutoff;
+            cutoff.SetMaximumOrder(k);
+            builder.BuildWeightedBDD(m.get(), top, &cutoff, "WBDD");
+            builder.BuildZBDDFromBDD(m.get(), top, top->LookForHandle("WBDD"), "WZ");
+            std::vector<std::uint64_t> truncated;
+            buildertest::CollectProducts(manager, top->LookForHandle("WZ")->GetBDDHandle()->GetRootNode(), 0, truncated);
+            EXPECT_EQ(std::set<std::uint64_t>(truncated.begin(), truncated.end()), expected) << trial << " k " << k;
+            EXPECT_EQ(truncated.size(), expected.size());
+            builder.BuildWeightedZBDDFromBDD(m.get(), top, top->LookForHandle("BDD"), &cutoff, "WZ2");
+            std::vector<std::uint64_t> converted;
+            buildertest::CollectProducts(manager, top->LookForHandle("WZ2")->GetBDDHandle()->GetRootNode(), 0, converted);
+            EXPECT_EQ(std::set<std::uint64_t>(converted.begin(), converted.end()), expected) << trial << " k " << k;
+        }
+        m.reset();
+    }
+}
+
+}  // namespace
