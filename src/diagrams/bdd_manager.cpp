@@ -25,10 +25,18 @@ KEFOBDDManager::KEFOBDDManager()
       _weightsChanged(false),
       _scratch(nullptr),
       _scratchCapacity(0) {
-    _uniqueTable = new KEFOBDDUniqueTable(this);
-    _entryTable = new KEFOBDDEntryTable(this, KEFOBDDEntryTable::GetDefaultSize());
-    _cache = new KEFOBDDCache(this, KEFOBDDCache::GetDefaultSize());
-    _stack = new KEFOBDDStack();
+    try {
+        _uniqueTable = new KEFOBDDUniqueTable(this);
+        _entryTable = new KEFOBDDEntryTable(this, KEFOBDDEntryTable::GetDefaultSize());
+        _cache = new KEFOBDDCache(this, KEFOBDDCache::GetDefaultSize());
+        _stack = new KEFOBDDStack();
+    } catch (...) {
+        // A store that could not be made in full leaves nothing behind.
+        delete _cache;
+        delete _entryTable;
+        delete _uniqueTable;
+        throw;
+    }
     _zero = _uniqueTable->GetLeafZero();
     _one = _uniqueTable->GetLeafOne();
 }
