@@ -4,7 +4,12 @@ KEFOBDDStack::KEFOBDDStack()
     : _chunks(nullptr), _numberOfChunks(0), _capacityOfChunks(0), _current(0), _chunk(nullptr), _offset(0), _depth(0) {
     _capacityOfChunks = 16;
     _chunks = static_cast<KEFOBDDFrame**>(PLOVMemoryManager::NewCell(sizeof(KEFOBDDFrame*) * _capacityOfChunks));
-    _chunks[0] = static_cast<KEFOBDDFrame*>(PLOVMemoryManager::NewCell(sizeof(KEFOBDDFrame) * chunkSize));
+    try {
+        _chunks[0] = static_cast<KEFOBDDFrame*>(PLOVMemoryManager::NewCell(sizeof(KEFOBDDFrame) * chunkSize));
+    } catch (...) {
+        PLOVMemoryManager::DeleteCell(_chunks);
+        throw;
+    }
     _numberOfChunks = 1;
     _chunk = _chunks[0];
 }
