@@ -64,6 +64,13 @@ public:
     void UploadModelAtOpenPSAFormat(int& errors, const KEFOModel* model, PLOVXMLDocument* document);
     void ExportModelAtXMLFormat(int& errors, const KEFOModel* model, const char* fileName);
     void PrintModelAtXMLFormat(int& errors, const KEFOModel* model, PLOVStream* stream);
+    // The element of one declaration (with its label, and for a block its
+    // contents), appended under `parent` (a null parent makes a top-level
+    // node).
+    void UploadDeclarationAtOpenPSAFormat(PLOVXMLDocument* document, PLOVXMLNode* parent,
+                                          const KEFODeclaration* declaration) {
+        _UploadDeclaration(document, parent, declaration);
+    }
     // The element of one formula or expression, appended under `parent` (a
     // null parent makes a top-level node).
     PLOVXMLNode* UploadGate(PLOVXMLDocument* document, PLOVXMLNode* parent, const KEFOGate* gate);

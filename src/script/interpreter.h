@@ -108,6 +108,13 @@ public:
     // Empties the environment and fills it with the default settings.
     void ResetDefaultEnvironment();
 
+    // ---- Declarations as open-psa elements -------------------------------------
+    // The element of one variable (basic event, gate or house event) or
+    // parameter, as the model printer uploads it, at the printer's current
+    // depth. Nothing for a null variable or stream.
+    void PrintVariableDeclaration(KEFOVariable* variable, PLOVStream* stream);
+    void PrintParameterDeclaration(KEFOParameter* parameter, PLOVStream* stream);
+
     // ---- Random generator (the calculator's) ---------------------------------
     PLOVRandomizer* GetRandomizer() const;
     // Deletes the current generator and installs the given one (owned).

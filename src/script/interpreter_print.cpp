@@ -6,6 +6,7 @@
 #include "diagrams/handle.h"
 #include "io/model_printer.h"
 #include "model/container.h"
+#include "model/parameter.h"
 #include "model/model.h"
 #include "model/path.h"
 #include "model/type.h"
@@ -15,6 +16,7 @@
 #include "script/script_printer.h"
 #include "script/script_variable.h"
 #include "support/stream.h"
+#include "support/xml_document.h"
 
 #include <cstring>
 #include <memory>
@@ -49,6 +51,26 @@ const char* HandleTypeWord(int type) {
     }
 }
 }  // namespace
+
+namespace {
+void PrintDeclarationElement(KEFOModelPrinter* printer, const KEFODeclaration* declaration, PLOVStream* stream) {
+    if (printer == nullptr || declaration == nullptr || stream == nullptr) return;
+    PLOVXMLDocument document;
+    printer->UploadDeclarationAtOpenPSAFormat(&document, nullptr, declaration);
+    const PLOVXMLNode* element = document.GetRootElement();
+    if (element == nullptr) return;
+    printer->PrintNode(stream, element);
+    stream->Flush();
+}
+}  // namespace
+
+void KEFOInterpreter::PrintVariableDeclaration(KEFOVariable* variable, PLOVStream* stream) {
+    PrintDeclarationElement(_modelPrinter, variable, stream);
+}
+
+void KEFOInterpreter::PrintParameterDeclaration(KEFOParameter* parameter, PLOVStream* stream) {
+    PrintDeclarationElement(_modelPrinter, parameter, stream);
+}
 
 // print model, print source-model [format = ...].
 void KEFOInterpreter::_ExecuteBuiltinCommandPrintSourceModel(int& errors, KEFOScriptCommand* command) {

@@ -528,3 +528,21 @@ TEST_F(GettersTest, SetOptionConvertsIntegersForRealSettings) {
     EXPECT_TRUE(t->IsInt());
     EXPECT_EQ(errors, 0);
 }
+
+TEST_F(GettersTest, DeclarationsAsOpenPSAElements) {
+    kefotest::TemporaryDirectory directory;
+    std::string path = directory.File("m.sbe");
+    kefotest::WriteFile(path, "gate top = a or b;\nbasic-event a = 0.01;\nparameter p = 0.5;\n");
+    Execute("load model \"" + path + "\";");
+    KEFOModel* model = engine.interpreter->GetSourceModel();
+    bool mismatch = false;
+    PLOVStringStream stream;
+    engine.interpreter->PrintVariableDeclaration(model->LookForVariable("top", mismatch), &stream);
+    engine.interpreter->PrintVariableDeclaration(model->LookForVariable("a", mismatch), &stream);
+    engine.interpreter->PrintParameterDeclaration(model->LookForParameter("p", mismatch), &stream);
+    engine.interpreter->PrintVariableDeclaration(nullptr, &stream);
+    EXPECT_EQ(stream.GetText(),
+              "<define-gate name=\"top\">\n  <or>\n    <event name=\"a\"/>\n    <event name=\"b\"/>\n  </or>\n"
+              "</define-gate>\n<define-basic-event name=\"a\">\n  <float value=\"0.01\"/>\n</define-basic-event>\n"
+              "<define-parameter name=\"p\">\n  <float value=\"0.5\"/>\n</define-parameter>\n");
+}

@@ -3,6 +3,8 @@
 // the output files and the exact messages.
 #include "commands_test_support.h"
 
+#include "support/memory_manager.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -315,4 +317,41 @@ TEST_F(CommandsTest, CommandsThatNeedTheTargetModel) {
         EXPECT_TRUE(Contains(err, "\nThe target model has not been built yet.\n")) << script;
     }
     EXPECT_FALSE(Exists("results.txt"));
+}
+
+// An allocation failure at every point of the commands ends the call with
+// "KEFO ran out of memory" and leaves nothing behind; the next call runs as
+// if nothing had happened. (Model reading is left out: its own tests cover
+// it.)
+TEST_F(CommandsTest, MemoryExhaustionAnywhereInTheCommands) {
+    Write("inner.kefo", "set option maximum-order 7;\nprint option maximum-order mode = append;\n");
+    const std::string script =
+        "set randomizer-seed 3;\nprint randomizer-seed;\nset option mission-time [1, 2];\n"
+        "load script \"inner.kefo\";\nreset model;\nreset target-model;\nprint options mode = append;\n"
+        "print model mode = append;\nprint model format = open-psa mode = append;\nprint nothing;\n";
+    ASSERT_EQ(Run(script), 1);
+    const std::string normal = File("results.txt");
+    const std::string normalErr = err;
+    const std::string normalOut = out;
+    int failures = 0;
+    for (long n = 0; n < 200000; ++n) {
+        PLOVMemoryManager::SetAllocationFailureCountdown(n);
+        int result = Run(script);
+        PLOVMemoryManager::SetAllocationFailureCountdown(-1);
+        if (!Contains(err, "KEFO ran out of memory\n")) {
+            // The countdown outlived the run: every allocation point was hit.
+            EXPECT_EQ(result, 1) << n;
+            EXPECT_EQ(err, normalErr) << n;
+            break;
+        }
+        ++failures;
+        EXPECT_EQ(result, 1) << n;
+        EXPECT_EQ(PLOVMemoryManager::GetAllocationBalance(), 0) << n;
+        if (::testing::Test::HasFailure()) break;
+    }
+    EXPECT_GT(failures, 100);
+    EXPECT_EQ(Run(script), 1);
+    EXPECT_EQ(err, normalErr);
+    EXPECT_EQ(File("results.txt"), normal);
+    EXPECT_EQ(out, normalOut);
 }
