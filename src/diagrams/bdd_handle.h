@@ -6,6 +6,8 @@
 
 #include "support/memory_manager.h"
 
+#include <vector>
+
 class KEFOBDDManager;
 class KEFOBDDNode;
 class KEFOVariable;
@@ -51,6 +53,25 @@ public:
     // read as a ZBDD; 2 and 4 clamped to [0, 1]); any other method and no
     // root give 0.
     double ComputeTopEventProbability(int method) const;
+
+    // ---- Quantification (bdd_handle_quantification.cpp), from the
+    // probabilities and value codes in the store's entries. Each starts
+    // with its own marker pass where it has a memo.
+    double ComputeProbability() const;
+    double ComputeRareEventApproximation() const;
+    double ComputeMincutUpperBound() const;
+    double ComputePivotalUpperBound() const;
+    double ComputeHighestMinimalCutsetProbability() const;
+    // The top-event probability with the variable forced true (value) or
+    // false; its entry's value code is restored afterwards.
+    double ComputeConditionalProbability(KEFOVariable* variable, bool value, int method) const;
+    // The product of p (value) or 1 - p over the group (p read from the
+    // entries, 0 without one), in double precision.
+    double ComputeProbabilityOfGroupOfStateVariables(const std::vector<KEFOVariable*>& group, bool value) const;
+    // The top-event probability with every member of the group forced true
+    // (value) or false; every member is free afterwards.
+    double ComputeConditionalProbabilityOfGroupOfStateVariables(const std::vector<KEFOVariable*>& group, bool value,
+                                                                int method) const;
 
 private:
     KEFOBDDManager* _manager;

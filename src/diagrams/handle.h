@@ -157,6 +157,32 @@ public:
     // answer the cached value as it stands.
     double ComputeProbabilityOfTargetVariable();
 
+    // ---- Quantification (handle_quantification.cpp). The probabilities
+    // are those of the state variables' indicators, loaded into the entries
+    // of the handle's store (the BDD store for ZBDD and BDD handles); system
+    // handles load nothing and answer 0 (or leave their caches as they are).
+    // The six indicators of every state variable of the handle and of the
+    // target variable back to "not computed".
+    void ResetProbabilisticIndicatorsOfVariables();
+    void LoadProbabilitiesOfStateVariables();
+    void LoadProbabilitiesOfStateVariables(const std::vector<KEFOVariable*>& variables);
+    void LoadProbabilityOfStateVariable(KEFOVariable* variable);
+    // The unconditional failure intensities of the state variables into the
+    // entries (read by the failure intensities of cutsets).
+    void LoadFailureIntensitiesOfStateVariables();
+    // The probability of the target given the variable true (value) or
+    // false, cached in the variable's conditional-probability indicator.
+    double ComputeConditionalProbabilityOfStateVariable(KEFOVariable* variable, bool value);
+    // The largest probability of a minimal cutset (0 for BDD and system
+    // handles).
+    double ComputeHighestMinimalCutsetProbability();
+    // Group caches: the probability that every member is true (value) or
+    // false, and the probability of the target given every member forced
+    // true (value) or false; each computed once until the group reset.
+    double ComputeProbabilityOfGroupOfStateVariables(const std::vector<KEFOVariable*>& group, bool value);
+    double ComputeConditionalProbabilityOfGroupOfStateVariables(const std::vector<KEFOVariable*>& group, bool value);
+    void ResetProbabilisticIndicatorsOfGroupOfStateVariables(const std::vector<KEFOVariable*>& group);
+
     // Tree measures supplied by the tree engine when it joins (null: 0).
     struct TreeMeasures {
         int (*sizeOfDiagram)(KEFOBDTHandle*);
@@ -190,6 +216,12 @@ private:
     std::vector<KEFOVariable*> _stateVariables;
     bool _listsCollected = false;
     int _quantificationMethod = RareEventApproximation;
+
+    // Group caches (-1.0 when not computed).
+    double _groupProbabilityTrue = -1.0;
+    double _groupProbabilityFalse = -1.0;
+    double _groupConditionalProbabilityTrue = -1.0;
+    double _groupConditionalProbabilityFalse = -1.0;
 
     static const TreeMeasures* _treeMeasures;
 };

@@ -12,9 +12,12 @@
 
 #include <vector>
 
+class KEFOHandle;
+class KEFOMissionProfile;
 class KEFOParameter;
 class KEFOStochasticExpression;
 class KEFOVariable;
+class PLOVCurve;
 class PLOVRandomizer;
 
 class KEFOCalculator {
@@ -76,6 +79,41 @@ public:
     int ResetRandomDeviatesOfParameter(KEFOParameter* parameter);
     int DrawRandomDeviates(const std::vector<KEFOVariable*>& variables, const std::vector<KEFOParameter*>& parameters);
     int ResetRandomDeviates(const std::vector<KEFOVariable*>& variables, const std::vector<KEFOParameter*>& parameters);
+
+    // ---- Probabilities of handles (calculator_probability.cpp).
+    // Loading at time t: the indicators of the handle's variables are reset,
+    // its parameters and state variables computed at t, and the state
+    // variables' probabilities copied into the handle's store.
+    void ComputeProbabilitiesOfStateVariables(KEFOHandle* handle, double t);
+    // The distribution's value at t taken as a probability; 1.0 (certain)
+    // without a distribution. Stored in the variable's indicator.
+    void ComputeProbabilityOfStateVariable(KEFOVariable* variable, double t);
+    void ComputeValueOfParameter(KEFOParameter* parameter, double t);
+    void ComputeValuesOfParameters(KEFOHandle* handle, double t);
+    // The handle's top-event probability with its method, cached in the
+    // target variable.
+    double ComputeProbabilityOfTargetVariable(KEFOHandle* handle);
+    // Loading at t, then the top-event probability.
+    double _ComputeProbabilityOfTargetVariable(KEFOHandle* handle, double t);
+    // The variable's probability indicator as it stands.
+    double ComputeProbabilityOfStateVariable(KEFOHandle* handle, KEFOVariable* variable);
+    double ComputeConditionalProbabilityOfStateVariable(KEFOHandle* handle, KEFOVariable* variable, bool value);
+    double ComputeProbabilityOfGroupOfStateVariables(KEFOHandle* handle, const std::vector<KEFOVariable*>& group,
+                                                    bool value);
+    double ComputeConditionalProbabilityOfGroupOfStateVariables(KEFOHandle* handle,
+                                                               const std::vector<KEFOVariable*>& group, bool value);
+    double ComputeHighestMinimalCutsetProbability(KEFOHandle* handle);
+    double ComputeNumberOfMinimalCutsets(KEFOHandle* handle);
+    void ResetProbabilisticIndicatorsOfVariables(KEFOHandle* handle);
+    void ResetProbabilisticIndicatorsOfVariables(const std::vector<KEFOVariable*>& variables);
+    void ResetProbabilisticIndicatorsOfVariable(KEFOVariable* variable);
+
+    // ---- Curves of the top-event probability (calculator_curves.cpp).
+    // One point per mission time of the profile, in order.
+    void ComputeTimeDistributionOfProbabilityOfTargetVariable(KEFOHandle* handle, KEFOMissionProfile* profile,
+                                                              PLOVCurve* curve);
+    // The point at t, unless the curve has one already.
+    void ComputeTimePointOfProbabilityOfTargetVariable(KEFOHandle* handle, double t, PLOVCurve* curve);
 
 private:
     // Post-order walk over the deviates of a tree.
