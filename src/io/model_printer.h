@@ -13,17 +13,26 @@
 #include "support/memory_manager.h"
 #include "support/xml_printer.h"
 
+#include <chrono>
 #include <string>
+#include <vector>
 
+class KEFOBDDHandle;
+class KEFOBDDManager;
 class KEFOBlock;
 class KEFOCCFGroup;
 class KEFODeclaration;
 class KEFOGate;
+class KEFOHandle;
 class KEFOInterpreter;
 class KEFOMessenger;
 class KEFOModel;
+class KEFOParameter;
 class KEFOStochasticExpression;
 class KEFOTerm;
+class KEFOVariable;
+class PLOVCurve;
+class PLOVManagedValue;
 class PLOVMessenger;
 class PLOVStream;
 class PLOVXMLDocument;
@@ -83,6 +92,69 @@ public:
     // the port it was resolved to).
     static std::string GetReferencePath(const KEFOTerm* term);
 
+    // ---- Reports of the quantification commands (model_printer_reports.cpp).
+    // Reals are written in the stream's "%.<n>g" form (n significant digits,
+    // 6 by default). A report may run to millions of lines: lines are
+    // assembled in a buffer and written whole, and the stream is flushed at
+    // the end of each report and otherwise whenever a tenth of a second has
+    // passed since the last flush, so that a reader of the file sees the
+    // lines come while nothing costs a system call per line.
+
+    // "Pr", "REA", "MCUB", "PUB" for the methods 1 to 4; "" otherwise.
+    static const char* GetQuantificationMethodAcronym(int method);
+
+    // ---- Minimal cutsets. The columns asked for, in this order: rank,
+    // order, probability, contribution, failure intensity.
+    void SetMinimalCutsetColumns(bool rank, bool order, bool probability, bool contribution, bool failureIntensity) {
+        _printRank = rank;
+        _printOrder = order;
+        _printProbability = probability;
+        _printContribution = contribution;
+        _printFailureIntensity = failureIntensity;
+    }
+    // The probability the contributions are divided by.
+    void SetTopEventProbability(double p) { _topEventProbability = p; }
+    // The header (variable, source handle, and the time and denominator
+    // when a column needs them), then the cutsets of the handle.
+    void PrintMinimalCutsetsAtTSVFormat(KEFOVariable* variable, KEFOHandle* handle, double missionTime,
+                                        PLOVStream* stream);
+    // The cutsets of a ZBDD, depth first from the root, the side with a
+    // node's variable before the side without; variables in increasing
+    // index order.
+    void PrintMinimalCutsetsAtTSVFormat(KEFOBDDHandle* handle, PLOVStream* stream);
+
+    // ---- Probabilities.
+    // "variable", "source-handle" and "quantification-method" lines.
+    void PrintProbabilisticCalculationHeader(KEFOHandle* handle, PLOVStream* stream);
+    // The header, then "time\tQ" and the time with the probability.
+    void PrintVariableProbability(KEFOHandle* handle, double t, double q, PLOVStream* stream);
+    void SetUnavailabilityColumns(bool unavailability, bool meanUnavailability) {
+        _printUnavailability = unavailability;
+        _printMeanUnavailability = meanUnavailability;
+    }
+    // The header, the title line and one line per point of the curve: the
+    // time, Q, and the mean of Q from the first time on (trapezoidal rule).
+    void PrintUnavailability(KEFOHandle* handle, const PLOVCurve* curve, PLOVStream* stream);
+    // "variable" and "time" lines, then "parameter\tvalue" and one line per
+    // parameter with its value in serial form.
+    void PrintValuesOfParameters(KEFOVariable* variable, double t, const std::vector<KEFOParameter*>& parameters,
+                                 PLOVStream* stream);
+    // "variable" and "time" lines, then "variable\tQ" and one line per basic
+    // event with its probability.
+    void PrintProbabilitiesOfStateVariables(KEFOVariable* variable, double t,
+                                            const std::vector<KEFOVariable*>& variables, PLOVStream* stream);
+
+    // ---- Counting reports.
+    // One line per row of the matrix, the cells separated by the separator:
+    // texts as they are, integers in decimal, reals that hold a whole
+    // number below 2^53 in decimal and other reals in the stream's format.
+    void PrintMatrixAtCSVFormat(const PLOVManagedValue& matrix, PLOVStream* stream);
+    // "Variables\t#Occurrences", one line per variable of the handle's store
+    // that occurs in a cutset or is a state variable of the handle (in index
+    // order), then "#Occurrences" with the total and "#Variables" with the
+    // number of variables that occur.
+    void PrintNumbersOfOccurrencesOfVariablesInMinimalCutsets(KEFOHandle* handle, PLOVStream* stream);
+
 private:
     void _PrintLabel(const KEFODeclaration* declaration, PLOVStream* stream);
     void _PrintBody(const KEFOBlock* block, PLOVStream* stream);
@@ -97,6 +169,38 @@ private:
     PLOVMessenger* _ownStore = nullptr;
     KEFOInterpreter* _interpreter;
     std::string _valueSeparator = "\t";
+
+    // Reports.
+    void _PrintCutsetsOfZBDD(KEFOBDDHandle* handle, PLOVStream* stream);
+    void _Header(KEFOHandle* handle, PLOVStream* stream);
+    // Line assembly.
+    void _Text(const char* text);
+    void _Text(const std::string& text) { _line.append(text); }
+    void _Separator() { _line.append(_valueSeparator); }
+    void _Real(double value);
+    void _Integer(long long value);
+    // Writes the line (with its newline) and flushes when due.
+    void _EndLine(PLOVStream* stream);
+    // Writes what is pending and flushes the stream.
+    void _EndReport(PLOVStream* stream);
+    void _BeginReport(PLOVStream* stream);
+
+    bool _printRank = true;
+    bool _printOrder = false;
+    bool _printProbability = true;
+    bool _printContribution = true;
+    bool _printFailureIntensity = false;
+    bool _printUnavailability = true;
+    bool _printMeanUnavailability = false;
+    double _topEventProbability = 0.0;
+    long _rank = 0;
+    KEFOBDDManager* _manager = nullptr;
+
+    int _reportDigits = 6;
+    std::string _line;
+    std::string _pending;
+    int _linesSinceClockCheck = 0;
+    std::chrono::steady_clock::time_point _lastFlush;
 };
 
 #endif
