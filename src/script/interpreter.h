@@ -224,6 +224,44 @@ private:
     // writes nothing) into the command's output stream.
     void _PrintModel(int& errors, KEFOScriptCommand* command, KEFOModel* model);
 
+    // compute (interpreter_compute.cpp) and print minimal-cutsets
+    // (interpreter_print_minimal_cutsets.cpp). Handlers start with their
+    // arguments counted by the dispatcher.
+    void _ExecuteBuiltinCommandComputeValuesOfParameters(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandComputeProbabilitiesOfBasicEvents(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandComputeTopEventProbability(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandComputeOrdersOfMinimalCutsets(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandComputeSizeOfDiagram(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandComputeNumberOfProducts(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandComputeSizeOfSumOfProducts(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandComputeLowestOrderOfMinimalCutsets(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandComputeHighestOrderOfMinimalCutsets(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandComputeNumbersOfOccurrencesOfVariablesInMinimalCutsets(int& errors,
+                                                                                      KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandPrintMinimalCutsets(int& errors, KEFOScriptCommand* command);
+    // Values of parameters (true) or probabilities of basic events (false)
+    // below the variable of argument 2.
+    void _ExecuteBuiltinCommandComputeValuesInCone(int& errors, KEFOScriptCommand* command, bool parameters);
+    // The counting reports: one measure of the handle in a matrix.
+    void _ExecuteBuiltinCommandComputeCount(int& errors, KEFOScriptCommand* command, const char* word);
+    // The variable (argument 2), its source handle of the family the test
+    // accepts, and the mission profile (returned, owned by the caller);
+    // null after an error.
+    KEFOMissionProfile* _PrepareComputeOnHandle(int& errors, KEFOScriptCommand* command,
+                                                int (*test)(const KEFOHandle* handle, const void* key),
+                                                KEFOHandle*& handle);
+    // The handle takes the profile's method; the random deviates of its
+    // parameters and state variables go back to their nominal values.
+    void _PrepareHandleForComputation(KEFOHandle* handle, const KEFOMissionProfile* profile);
+    // A setting overridden by the option of the same name (the setting's
+    // errors, then the option's).
+    bool _GetBooleanOptionOrSetting(int& errors, KEFOScriptCommand* command, const char* name);
+    double _GetDoubleOptionOrSetting(int& errors, KEFOScriptCommand* command, const char* name, double minimum,
+                                     double maximum);
+    // The variable of argument 2 in the model prepared for it (11001 when
+    // no model is there).
+    KEFOVariable* _PrepareModelOfVariable(int& errors, KEFOScriptCommand* command);
+
     // Argument reads, by position from 1 (interpreter_arguments.cpp). A
     // failed read raises at the command and gives a neutral value (null, 0,
     // 0.0, false); a read after an earlier failure of the same command still

@@ -67,21 +67,22 @@ void KEFOInterpreter::_ExecuteBuiltinCommandCheck(int& errors, KEFOScriptCommand
 
 void KEFOInterpreter::_ExecuteBuiltinCommandCompute(int& errors, KEFOScriptCommand* command) {
     static const SubCommand subCommands[] = {
-        {"values-of-parameters", 2, nullptr},
-        {"probabilities-of-basic-events", 2, nullptr},
-        {"probability", 2, nullptr},
+        {"values-of-parameters", 2, &KEFOInterpreter::_ExecuteBuiltinCommandComputeValuesOfParameters},
+        {"probabilities-of-basic-events", 2, &KEFOInterpreter::_ExecuteBuiltinCommandComputeProbabilitiesOfBasicEvents},
+        {"probability", 2, &KEFOInterpreter::_ExecuteBuiltinCommandComputeTopEventProbability},
         {"time-to-probability", 3, nullptr},
         {"importance-measures", 2, nullptr},
         {"group-importance-measures", 3, nullptr},
-        {"orders", 2, nullptr},
+        {"orders", 2, &KEFOInterpreter::_ExecuteBuiltinCommandComputeOrdersOfMinimalCutsets},
         {"sensitivity", 2, nullptr},
         {"failure-intensity", 2, nullptr},
-        {"size-of-diagram", 2, nullptr},
-        {"number-of-products", 2, nullptr},
-        {"size-of-sum-of-products", 2, nullptr},
-        {"lowest-order", 2, nullptr},
-        {"highest-order", 2, nullptr},
-        {"numbers-of-occurrences", 2, nullptr},
+        {"size-of-diagram", 2, &KEFOInterpreter::_ExecuteBuiltinCommandComputeSizeOfDiagram},
+        {"number-of-products", 2, &KEFOInterpreter::_ExecuteBuiltinCommandComputeNumberOfProducts},
+        {"size-of-sum-of-products", 2, &KEFOInterpreter::_ExecuteBuiltinCommandComputeSizeOfSumOfProducts},
+        {"lowest-order", 2, &KEFOInterpreter::_ExecuteBuiltinCommandComputeLowestOrderOfMinimalCutsets},
+        {"highest-order", 2, &KEFOInterpreter::_ExecuteBuiltinCommandComputeHighestOrderOfMinimalCutsets},
+        {"numbers-of-occurrences", 2,
+         &KEFOInterpreter::_ExecuteBuiltinCommandComputeNumbersOfOccurrencesOfVariablesInMinimalCutsets},
     };
     _DispatchSubCommand(errors, command, subCommands);
 }
@@ -110,7 +111,7 @@ void KEFOInterpreter::_ExecuteBuiltinCommandPrint(int& errors, KEFOScriptCommand
         {"option", 2, &KEFOInterpreter::_ExecuteBuiltinCommandPrintEnvironmentVariable},
         {"options", 1, &KEFOInterpreter::_ExecuteBuiltinCommandPrintEnvironmentVariables},
         {"randomizer-seed", 1, &KEFOInterpreter::_ExecuteBuiltinCommandPrintRandomizerSeed},
-        {"minimal-cutsets", 2, nullptr},
+        {"minimal-cutsets", 2, &KEFOInterpreter::_ExecuteBuiltinCommandPrintMinimalCutsets},
         {"BDD", 2, nullptr},
         {"BDT-index", 2, nullptr},
         {"BDT-indices", 2, nullptr},
