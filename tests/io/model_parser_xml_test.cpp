@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -372,6 +373,9 @@ TEST(KEFOModelParserXMLTest, MalformedAndDeepDocuments) {
     ASSERT_GT(truncated.size(), 1000u);
     truncated.resize(truncated.size() / 2);
     EXPECT_EQ(FailXML(truncated).substr(0, 12), "ERROR code: ");
+    // A 10 MB single line.
+    auto named = ReadXML("<open-psa><define-basic-event name=\"" + std::string(10000000, 'n') + "\"/></open-psa>");
+    EXPECT_EQ(std::strlen(named->model->GetFirstDeclaration()->GetPathAsString()), 10000000u);
     // A gate of 100,000 children.
     std::string wide = "<open-psa><define-gate name=\"g\"><or>";
     for (int i = 0; i < 100000; ++i) wide += "<basic-event name=\"e" + std::to_string(i) + "\"/>";
