@@ -127,17 +127,13 @@ int LookUp(const std::unordered_map<std::string_view, int>& table, const PLOVXML
     return it == table.end() ? -1 : it->second;
 }
 
-bool IsBlankCharacter(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-
-// The text of an element's first child (trimmed), or "".
+// The text of an element's first child, or "" (a label's text as it was
+// read: runs of white space reduced to one blank, character references
+// translated).
 std::string FirstChildText(const PLOVXMLNode* element) {
     const PLOVXMLNode* child = element->GetFirstChild();
     if (child == nullptr || !(child->IsText() || child->IsCDATA())) return std::string();
-    const char* begin = child->GetName();
-    const char* end = begin + child->GetNameLength();
-    while (begin < end && IsBlankCharacter(*begin)) ++begin;
-    while (end > begin && IsBlankCharacter(end[-1])) --end;
-    return std::string(begin, end);
+    return std::string(child->GetName(), child->GetNameLength());
 }
 
 // A decimal number beyond the range of doubles, which the textual language

@@ -90,7 +90,7 @@ TEST(KEFOModelParserXMLTest, DeclarationsFormulasAndExpressions) {
     std::vector<std::string> names;
     for (const KEFODeclaration* d : m->GetDeclarations()) names.push_back(d->GetPathAsString());
     EXPECT_EQ(names, (std::vector<std::string>{"top", "g1", "x", "e1", "e2", "lambda", "h", "v", "f", "e3", "s", "w"}));
-    EXPECT_STREQ(Variable(m, "top")->GetLabel(), "Top event");
+    EXPECT_STREQ(Variable(m, "top")->GetLabel(), " Top event ");
     EXPECT_EQ(DefinitionOf(m, "top"), "or(g1, e1, h, u, s, f, v)");
     std::vector<int> kinds;
     for (const KEFOTerm* c : Variable(m, "top")->GetDefinition()->GetChildren()) kinds.push_back(c->GetReferredPortType());

@@ -221,6 +221,13 @@ TEST(KEFOModelPrinterTest, XMLOutput) {
               "  </define-CCF-group>\n"
               "</open-psa>\n");
     ExpectXMLRoundTrip(r->model.get(), "xml");
+    // Labels read back as they were, markup characters and white space
+    // included.
+    auto spaced = Read("basic-event s \"\"\"  two\n lines\t\"\"\";\n");
+    ExpectXMLRoundTrip(spaced->model.get(), "spaced label");
+    Reader back;
+    back.XML(PrintXML(spaced->model.get()));
+    EXPECT_STREQ(Variable(back.model.get(), "s")->GetLabel(), "  two\n lines\t");
     // The label with its markup characters reads back as it was.
     Reader again;
     again.XML(PrintXML(r->model.get()));
