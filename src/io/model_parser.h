@@ -46,7 +46,7 @@ class KEFOModelParser : public PLOVXMLParser {
 public:
     // Deepest nesting of blocks, formulas and expressions either reader
     // accepts.
-    static const int maximumNestingDepth = 1000;
+    static const int maximumNestingDepth = 2000;
     // Code and text of the message raised past that depth.
     static const int nestingTooDeepCode = 10095;
     static const char* const nestingTooDeepText;
@@ -129,6 +129,7 @@ private:
     KEFOGate* _ParseGateAtQOLNFormat(int& errors, KEFOBlock* block);
     KEFOGate* _ParseGateTerm(int& errors, KEFOBlock* block);
     KEFOGate* _ParseGateFactor(int& errors, KEFOBlock* block);
+    KEFOGate* _ParseGateTail(int& errors, KEFOBlock* block, KEFOGate* first, int connective);
     KEFOGate* _ParseGatePrimary(int& errors, KEFOBlock* block);
     bool _ParseGateList(int& errors, KEFOBlock* block, std::vector<KEFOGate*>& children);
     KEFOStochasticExpression* _ParseStochasticExpressionAtQOLNFormat(int& errors, KEFOBlock* block);
@@ -141,6 +142,8 @@ private:
     KEFOStochasticExpression* _ParseProduct(int& errors, KEFOBlock* block);
     KEFOStochasticExpression* _ParseQuotient(int& errors, KEFOBlock* block);
     KEFOStochasticExpression* _ParseUnary(int& errors, KEFOBlock* block);
+    KEFOStochasticExpression* _ParseExpressionTail(int& errors, KEFOBlock* block, KEFOStochasticExpression* first,
+                                                   int operation);
     KEFOStochasticExpression* _ParseOperand(int& errors, KEFOBlock* block);
     KEFOStochasticExpression* _ParseConditional(int& errors, KEFOBlock* block);
     KEFOStochasticExpression* _ParseSwitch(int& errors, KEFOBlock* block);

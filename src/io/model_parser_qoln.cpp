@@ -542,24 +542,14 @@ void KEFOModelParser::_ParseCCFGroupAtQOLNFormat(int& errors, KEFOBlock* block) 
 // ---------------------------------------------------------------------------
 // Formulas, lowest precedence first.
 
-// Formula: Term { "or" Term }
+// Formula: Term { "or" Term }. The operand lists are gathered apart from
+// the recursive path (in the tail routines), so that every nesting level
+// costs as little stack as possible.
 KEFOGate* KEFOModelParser::_ParseGateAtQOLNFormat(int& errors, KEFOBlock* block) {
     if (errors) return nullptr;
     if (!_EnterNesting(errors, _Token(), nullptr)) return nullptr;
     KEFOGate* result = _ParseGateTerm(errors, block);
-    if (result != nullptr && _Kind() == L::KwOr) {
-        std::vector<KEFOGate*> children{result};
-        while (_Kind() == L::KwOr) {
-            _Next();
-            KEFOGate* term = _ParseGateTerm(errors, block);
-            if (term == nullptr) {
-                DeleteAll(children);
-                break;
-            }
-            children.push_back(term);
-        }
-        result = children.empty() ? nullptr : block->NewOr(children);
-    }
+    if (result != nullptr && _Kind() == L::KwOr) result = _ParseGateTail(errors, block, result, L::KwOr);
     _LeaveNesting();
     return result;
 }
@@ -567,18 +557,25 @@ KEFOGate* KEFOModelParser::_ParseGateAtQOLNFormat(int& errors, KEFOBlock* block)
 // Term: Factor { "and" Factor }
 KEFOGate* KEFOModelParser::_ParseGateTerm(int& errors, KEFOBlock* block) {
     KEFOGate* result = _ParseGateFactor(errors, block);
-    if (result == nullptr || _Kind() != L::KwAnd) return result;
-    std::vector<KEFOGate*> children{result};
-    while (_Kind() == L::KwAnd) {
+    if (result != nullptr && _Kind() == L::KwAnd) result = _ParseGateTail(errors, block, result, L::KwAnd);
+    return result;
+}
+
+// The operands after the first of an or (terms) or of an and (factors),
+// made into one gate.
+KEFOGate* KEFOModelParser::_ParseGateTail(int& errors, KEFOBlock* block, KEFOGate* first, int connective) {
+    std::vector<KEFOGate*> children{first};
+    while (_Kind() == connective) {
         _Next();
-        KEFOGate* factor = _ParseGateFactor(errors, block);
-        if (factor == nullptr) {
+        KEFOGate* operand =
+            connective == L::KwOr ? _ParseGateTerm(errors, block) : _ParseGateFactor(errors, block);
+        if (operand == nullptr) {
             DeleteAll(children);
             return nullptr;
         }
-        children.push_back(factor);
+        children.push_back(operand);
     }
-    return block->NewAnd(children);
+    return connective == L::KwOr ? block->NewOr(children) : block->NewAnd(children);
 }
 
 // Factor: "not" Factor | Primary
@@ -789,35 +786,15 @@ KEFOStochasticExpression* KEFOModelParser::_ParseTabulated(int& errors, KEFOBloc
 // Disjunction: Conjunction { "or" Conjunction }
 KEFOStochasticExpression* KEFOModelParser::_ParseDisjunction(int& errors, KEFOBlock* block) {
     E* result = _ParseConjunction(errors, block);
-    if (result == nullptr || _Kind() != L::KwOr) return result;
-    std::vector<E*> children{result};
-    while (_Kind() == L::KwOr) {
-        _Next();
-        E* operand = _ParseConjunction(errors, block);
-        if (operand == nullptr) {
-            DeleteAll(children);
-            return nullptr;
-        }
-        children.push_back(operand);
-    }
-    return block->NewStochasticExpression(E::Or, children);
+    if (result != nullptr && _Kind() == L::KwOr) result = _ParseExpressionTail(errors, block, result, L::KwOr);
+    return result;
 }
 
 // Conjunction: Negation { "and" Negation }
 KEFOStochasticExpression* KEFOModelParser::_ParseConjunction(int& errors, KEFOBlock* block) {
     E* result = _ParseNegation(errors, block);
-    if (result == nullptr || _Kind() != L::KwAnd) return result;
-    std::vector<E*> children{result};
-    while (_Kind() == L::KwAnd) {
-        _Next();
-        E* operand = _ParseNegation(errors, block);
-        if (operand == nullptr) {
-            DeleteAll(children);
-            return nullptr;
-        }
-        children.push_back(operand);
-    }
-    return block->NewStochasticExpression(E::And, children);
+    if (result != nullptr && _Kind() == L::KwAnd) result = _ParseExpressionTail(errors, block, result, L::KwAnd);
+    return result;
 }
 
 // Negation: "not" Negation | Comparison
@@ -850,28 +827,8 @@ KEFOStochasticExpression* KEFOModelParser::_ParseComparison(int& errors, KEFOBlo
 // add(a, sub(b, c)).
 KEFOStochasticExpression* KEFOModelParser::_ParseSum(int& errors, KEFOBlock* block) {
     E* result = _ParseDifference(errors, block);
-    if (result == nullptr || _Kind() != '+') return result;
-    std::vector<E*> children{result};
-    while (_Kind() == '+') {
-        _Next();
-        E* operand = _ParseProduct(errors, block);
-        if (operand != nullptr && _Kind() == '-') {
-            _Next();
-            E* subtrahend = _ParseProduct(errors, block);
-            if (subtrahend == nullptr) {
-                delete operand;
-                operand = nullptr;
-            } else {
-                operand = block->NewStochasticExpression(E::Sub, operand, subtrahend);
-            }
-        }
-        if (operand == nullptr) {
-            DeleteAll(children);
-            return nullptr;
-        }
-        children.push_back(operand);
-    }
-    return block->NewStochasticExpression(E::Add, children);
+    if (result != nullptr && _Kind() == '+') result = _ParseExpressionTail(errors, block, result, '+');
+    return result;
 }
 
 // Difference: Product [ "-" Product ]; a second "-" is left unread.
@@ -891,19 +848,35 @@ KEFOStochasticExpression* KEFOModelParser::_ParseDifference(int& errors, KEFOBlo
 // mul(a, div(b, c)).
 KEFOStochasticExpression* KEFOModelParser::_ParseProduct(int& errors, KEFOBlock* block) {
     E* result = _ParseQuotient(errors, block);
-    if (result == nullptr || _Kind() != '*') return result;
-    std::vector<E*> children{result};
-    while (_Kind() == '*') {
+    if (result != nullptr && _Kind() == '*') result = _ParseExpressionTail(errors, block, result, '*');
+    return result;
+}
+
+// The operands after the first of an or, an and, a sum or a product, made
+// into one node: or over conjunctions, and over negations, add over
+// products (each optionally minus a product), mul over unary expressions
+// (each optionally divided by one).
+KEFOStochasticExpression* KEFOModelParser::_ParseExpressionTail(int& errors, KEFOBlock* block, E* first,
+                                                                int operation) {
+    std::vector<E*> children{first};
+    while (_Kind() == operation) {
         _Next();
-        E* operand = _ParseUnary(errors, block);
-        if (operand != nullptr && _Kind() == '/') {
+        E* operand = nullptr;
+        switch (operation) {
+        case L::KwOr: operand = _ParseConjunction(errors, block); break;
+        case L::KwAnd: operand = _ParseNegation(errors, block); break;
+        case '+': operand = _ParseProduct(errors, block); break;
+        default: operand = _ParseUnary(errors, block); break;
+        }
+        int inverse = operation == '+' ? '-' : operation == '*' ? '/' : 0;
+        if (operand != nullptr && inverse != 0 && _Kind() == inverse) {
             _Next();
-            E* divisor = _ParseUnary(errors, block);
-            if (divisor == nullptr) {
+            E* second = inverse == '-' ? _ParseProduct(errors, block) : _ParseUnary(errors, block);
+            if (second == nullptr) {
                 delete operand;
                 operand = nullptr;
             } else {
-                operand = block->NewStochasticExpression(E::Div, operand, divisor);
+                operand = block->NewStochasticExpression(inverse == '-' ? E::Sub : E::Div, operand, second);
             }
         }
         if (operand == nullptr) {
@@ -912,7 +885,8 @@ KEFOStochasticExpression* KEFOModelParser::_ParseProduct(int& errors, KEFOBlock*
         }
         children.push_back(operand);
     }
-    return block->NewStochasticExpression(E::Mul, children);
+    int type = operation == L::KwOr ? E::Or : operation == L::KwAnd ? E::And : operation == '+' ? E::Add : E::Mul;
+    return block->NewStochasticExpression(type, children);
 }
 
 // Quotient: Unary [ "/" Unary ]

@@ -440,10 +440,29 @@ TEST(KEFOModelParserQOLNTest, NestingIsBounded) {
     // Up to the limit, everything is read (a formula counts one level for
     // itself, so the deepest parenthesis is limit - 1 levels in).
     {
-        std::string text = "gate g = " + std::string(limit - 1, '(') + "a" + std::string(limit - 1, ')') + ";";
+        std::string functions;
+        for (int i = 0; i < limit - 1; ++i) functions += "exp(";
+        const std::string texts[] = {
+            "gate g = " + std::string(limit - 1, '(') + "a" + std::string(limit - 1, ')') + ";",
+            "parameter p = " + std::string(limit - 1, '(') + "1" + std::string(limit - 1, ')') + ";",
+            "parameter p = " + functions + "1" + std::string(limit - 1, ')') + ";",
+        };
+        for (const std::string& text : texts) {
+            Reader reader;
+            reader.Text(text);
+            EXPECT_EQ(reader.errors, 0) << reader.Messages();
+        }
+        std::string blocks;
+        for (int i = 0; i < limit; ++i) blocks += "block b\n";
+        for (int i = 0; i < limit; ++i) blocks += "end\n";
         Reader reader;
-        reader.Text(text);
+        reader.Text(blocks);
         EXPECT_EQ(reader.errors, 0) << reader.Messages();
+        // Such a model prints (and reads back).
+        std::string printed = PrintText(reader.model.get());
+        Reader again;
+        again.Text(printed);
+        EXPECT_EQ(again.errors, 0);
     }
     struct Case {
         std::string text;
