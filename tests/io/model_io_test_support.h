@@ -16,6 +16,8 @@
 #include "script/messenger.h"
 #include "support/stream.h"
 
+#include <gtest/gtest.h>
+
 #include <dirent.h>
 
 #include <algorithm>
@@ -98,6 +100,23 @@ inline std::string PrintXML(const KEFOModel* model) {
     int errors = 0;
     printer.PrintModelAtXMLFormat(errors, model, &stream);
     return stream.GetText();
+}
+
+// Text printed, read back and printed again must be the same.
+inline void ExpectTextRoundTrip(const KEFOModel* model, const std::string& what) {
+    std::string first = PrintText(model);
+    Reader again;
+    again.Text(first);
+    ASSERT_EQ(again.errors, 0) << what << ": " << again.Messages() << "\n" << first;
+    EXPECT_EQ(PrintText(again.model.get()), first) << what;
+}
+
+inline void ExpectXMLRoundTrip(const KEFOModel* model, const std::string& what) {
+    std::string first = PrintXML(model);
+    Reader again;
+    again.XML(first);
+    ASSERT_EQ(again.errors, 0) << what << ": " << again.Messages() << "\n" << first;
+    EXPECT_EQ(PrintXML(again.model.get()), first) << what;
 }
 
 // Compact dumps (recursive: the test inputs are small).

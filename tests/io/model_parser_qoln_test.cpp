@@ -18,6 +18,11 @@ std::unique_ptr<Reader> Read(const std::string& text) {
     std::unique_ptr<Reader> reader(new Reader());
     reader->Text(text);
     EXPECT_EQ(reader->errors, 0) << reader->Messages();
+    // Every model of these tests prints back the same way in both formats.
+    if (reader->errors == 0 && text.size() < 100000) {
+        ExpectTextRoundTrip(reader->model.get(), text);
+        ExpectXMLRoundTrip(reader->model.get(), text);
+    }
     return reader;
 }
 

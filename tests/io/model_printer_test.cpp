@@ -21,23 +21,6 @@ std::unique_ptr<Reader> Read(const std::string& text) {
     return reader;
 }
 
-// Text printed, read back and printed again must be the same.
-void ExpectTextRoundTrip(const KEFOModel* model, const std::string& what) {
-    std::string first = PrintText(model);
-    Reader again;
-    again.Text(first);
-    ASSERT_EQ(again.errors, 0) << what << ": " << again.Messages() << "\n" << first;
-    EXPECT_EQ(PrintText(again.model.get()), first) << what;
-}
-
-void ExpectXMLRoundTrip(const KEFOModel* model, const std::string& what) {
-    std::string first = PrintXML(model);
-    Reader again;
-    again.XML(first);
-    ASSERT_EQ(again.errors, 0) << what << ": " << again.Messages() << "\n" << first;
-    EXPECT_EQ(PrintXML(again.model.get()), first) << what;
-}
-
 }  // namespace
 
 TEST(KEFOModelPrinterTest, FormulasPrintWithTheParenthesesTheyNeed) {
