@@ -297,6 +297,12 @@ bool KEFOModelLexer::_ScanToken() {
                     _Emit(UnclosedLabel, _buffer.substr(textStart), line, column);
                     return true;
                 }
+                if (_Peek() == 0) {
+                    // Labels are text: a NUL byte makes the sequence erroneous.
+                    _Advance();
+                    _Emit(Erroneous, _buffer.substr(start, _position - start), line, column);
+                    return true;
+                }
                 if (_Peek() == '"' && _Peek(1) == '"' && _Peek(2) == '"') {
                     std::string text = _buffer.substr(textStart, _position - textStart);
                     _Advance();
@@ -310,7 +316,13 @@ bool KEFOModelLexer::_ScanToken() {
         }
         _Advance();
         std::size_t textStart = _position;
-        while (_Peek() >= 0 && _Peek() != '"') _Advance();
+        while (_Peek() > 0 && _Peek() != '"') _Advance();
+        if (_Peek() == 0) {
+            // Strings are text: a NUL byte makes the sequence erroneous.
+            _Advance();
+            _Emit(Erroneous, _buffer.substr(start, _position - start), line, column);
+            return true;
+        }
         if (_Peek() < 0) {
             _Emit(UnclosedString, _buffer.substr(textStart), line, column);
             return true;

@@ -105,3 +105,14 @@ TEST(KEFOModelLexerTest, ReleasedTokensAreForgotten) {
     EXPECT_EQ(lexer.GetToken(3)->GetText(), "d");
     EXPECT_EQ(lexer.GetToken(1), nullptr);
 }
+
+TEST(KEFOModelLexerTest, NulBytesInStringsAndLabelsAreErroneous) {
+    auto string = Lex(std::string("\"ab\0c\"", 6));
+    ASSERT_GE(string.size(), 1u);
+    EXPECT_EQ(string[0].code, KEFOModelLexer::Erroneous);
+    EXPECT_EQ(string[0].text, std::string("\"ab\0", 4));
+    auto label = Lex(std::string("\"\"\"x\0y\"\"\"", 9));
+    ASSERT_GE(label.size(), 1u);
+    EXPECT_EQ(label[0].code, KEFOModelLexer::Erroneous);
+    EXPECT_EQ(label[0].text, std::string("\"\"\"x\0", 5));
+}
