@@ -4,6 +4,7 @@
 #include "model/gate.h"
 #include "model/parameter.h"
 #include "model/stochastic_expression.h"
+#include "preprocessing/module_record.h"
 
 #include <unordered_map>
 #include <unordered_set>
@@ -13,6 +14,12 @@ KEFOVariable::KEFOVariable(int type, KEFOContainer* owner, KEFOPath* path) : KEF
 KEFOVariable::~KEFOVariable() {
     delete _distribution;
     DeleteHandles(nullptr, nullptr);
+}
+
+bool KEFOVariable::IsModule() const {
+    if (IsStateVariable() || GetDefinition() == nullptr) return false;
+    const KEFOModuleRecord* record = KEFOModuleRecord::Get(this);
+    return record != nullptr && record->IsModule();
 }
 
 KEFOGate* KEFOVariable::GetDefinitionAsGate() const { return KEFOGate::AsGate(GetDefinition()); }

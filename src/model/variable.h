@@ -43,6 +43,10 @@ public:
     bool IsFlowVariable() const { return GetType() == KEFOType::FlowVariable; }
     bool IsSourceVariable() const { return GetType() == KEFOType::SourceVariable; }
     bool IsUndeterminedVariable() const { return GetType() == KEFOType::Variable; }
+    // A variable with a definition (not a state variable) whose module record
+    // ("__MODULE_RECORD__", set by the rewriter's module detection) shows a
+    // module.
+    bool IsModule() const;
 
     // The definition as a gate (null when there is none or it is not a gate).
     KEFOGate* GetDefinitionAsGate() const;

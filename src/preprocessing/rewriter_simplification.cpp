@@ -1,0 +1,360 @@
+// PropagateConstants, DereferenceVariables, CoalesceGates and
+// RemoveDuplicatedChildren: local simplifications of the definitions under
+// the top variable. Variables are visited children first, so that each one
+// sees the final form of the variables it refers to.
+#include "preprocessing/rewriter.h"
+
+#include "model/gate.h"
+#include "model/model.h"
+#include "model/path.h"
+#include "model/variable.h"
+#include "preprocessing/rewriter_cone.h"
+
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+// Puts `replacement` in the place of `gate` (in its parent, or as the
+// definition of `variable` when gate is the root) and deletes `gate`.
+void ReplaceGate(KEFOVariable* variable, KEFOGate* gate, KEFOGate* replacement) {
+    if (replacement->GetParent() != nullptr) replacement->GetParent()->RemoveChild(replacement);
+    KEFOTerm* parent = gate->GetParent();
+    if (parent != nullptr) {
+        parent->SubstituteChild(gate, replacement);
+        delete gate;
+    } else {
+        variable->SetDefinition(replacement);
+    }
+}
+
+// The variable and polarity of a literal (a reference, or a not over one);
+// null for anything else.
+KEFOVariable* LiteralVariable(KEFOGate* gate, bool& positive) {
+    if (gate->IsReference()) {
+        positive = true;
+        return gate->GetReferredVariable();
+    }
+    if (gate->IsNegation() && gate->GetNumberOfChildren() == 1) {
+        KEFOGate* child = KEFOGate::AsGate(gate->GetFirstChild());
+        if (child != nullptr && child->IsReference()) {
+            positive = false;
+            return child->GetReferredVariable();
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+// ---- PropagateConstants ------------------------------------------------
+
+namespace {
+
+// Simplifies one node whose children are final: it becomes a constant, is
+// replaced by its only child (or the negation of it), or keeps its
+// connective with fewer children and reduced bounds.
+void SimplifyNode(KEFOModel* model, KEFOVariable* variable, KEFOGate* gate) {
+    int type = gate->GetType();
+    if (type == KEFOGate::Constant) return;
+    if (type == KEFOGate::Reference) {
+        KEFOVariable* referred = gate->GetReferredVariable();
+        KEFOGate* definition = referred != nullptr && !referred->IsStateVariable() ? referred->GetDefinitionAsGate()
+                                                                                   : nullptr;
+        if (definition != nullptr && definition->IsConstant()) gate->MuteToConstant(definition->GetConstantValue());
+        return;
+    }
+    // Constant children are deleted first, counted as T and F.
+    int t = 0;
+    int f = 0;
+    int m = 0;
+    for (KEFOTerm* c = gate->GetFirstChild(); c != nullptr;) {
+        KEFOTerm* next = c->GetNextSibling();
+        KEFOGate* child = KEFOGate::AsGate(c);
+        if (child != nullptr && child->IsConstant()) {
+            if (child->GetConstantValue()) {
+                ++t;
+            } else {
+                ++f;
+            }
+            gate->DeleteChild(child);
+        } else {
+            ++m;
+        }
+        c = next;
+    }
+    // -1 stays, 0 false, 1 true.
+    int verdict = -1;
+    switch (type) {
+    case KEFOGate::And:
+        if (f >= 1) {
+            verdict = 0;
+        } else if (m == 0) {
+            verdict = 1;
+        }
+        break;
+    case KEFOGate::Or:
+        if (t >= 1) {
+            verdict = 1;
+        } else if (m == 0) {
+            verdict = 0;
+        }
+        break;
+    case KEFOGate::Nand:
+        if (f >= 1) {
+            verdict = 1;
+        } else if (m == 0) {
+            verdict = 0;
+        }
+        break;
+    case KEFOGate::Nor:
+    case KEFOGate::Not:
+        if (t >= 1) {
+            verdict = 0;
+        } else if (m == 0) {
+            verdict = 1;
+        }
+        break;
+    case KEFOGate::AtLeast: {
+        int k = gate->GetAttributeAsInt("__min__", 0) - t;
+        if (k < 1) {
+            verdict = 1;
+        } else if (k > m) {
+            verdict = 0;
+        } else {
+            gate->SetMin(k);
+        }
+        break;
+    }
+    case KEFOGate::AtMost: {
+        int k = gate->GetAttributeAsInt("__max__", 0) - t;
+        if (k >= m) {
+            verdict = 1;
+        } else if (k < 0) {
+            verdict = 0;
+        } else {
+            gate->SetMax(k);
+        }
+        break;
+    }
+    case KEFOGate::Cardinality: {
+        int l = gate->GetAttributeAsInt("__min__", 0) - t;
+        int h = gate->GetAttributeAsInt("__max__", 0) - t;
+        if (h < 0 || l > m || l > h) {
+            verdict = 0;
+        } else if (l <= 0 && h >= m) {
+            verdict = 1;
+        } else {
+            gate->SetMin(l < 0 ? 0 : l);
+            gate->SetMax(h);
+        }
+        break;
+    }
+    default:
+        return;
+    }
+    if (verdict >= 0) {
+        gate->MuteToConstant(verdict == 1);
+        return;
+    }
+    if (m != 1) return;
+    // One child left: the gate is its child, or the negation of it.
+    KEFOGate* child = KEFOGate::AsGate(gate->GetFirstChild());
+    if (child == nullptr) return;
+    bool identity = false;
+    switch (type) {
+    case KEFOGate::And:
+    case KEFOGate::Or:
+    case KEFOGate::AtLeast:  // k is 1 here
+        identity = true;
+        break;
+    case KEFOGate::Cardinality:  // 1..1 is the child, 0..0 its negation
+        identity = gate->GetAttributeAsInt("__min__", 0) >= 1;
+        break;
+    case KEFOGate::Not:
+        return;
+    default:  // nand, nor, atmost 0: the negation of the child
+        break;
+    }
+    gate->RemoveChild(child);
+    ReplaceGate(variable, gate, identity ? child : KEFOGate::NewNot(model, child));
+}
+
+}  // namespace
+
+void KEFORewriter::PropagateConstants(int& errors, KEFOModel* model, KEFOVariable* top) {
+    if (errors != 0 || model == nullptr || top == nullptr) return;
+    KEFORewriterCone cone(top);
+    std::vector<KEFOGate*> nodes;
+    for (KEFOVariable* variable : cone.GetVariables()) {
+        if (variable->IsStateVariable()) continue;
+        KEFOGate* definition = variable->GetDefinitionAsGate();
+        if (definition == nullptr) continue;
+        nodes.clear();
+        KEFORewriterCone::CollectNodesInPostOrder(definition, nodes);
+        // Each node is simplified after its children; a node replaced by its
+        // child is deleted at that moment and never met again.
+        for (KEFOGate* node : nodes) SimplifyNode(model, variable, node);
+    }
+}
+
+// ---- DereferenceVariables ----------------------------------------------
+
+void KEFORewriter::DereferenceVariables(int& errors, KEFOModel* model, KEFOVariable* top) {
+    if (errors != 0 || model == nullptr || top == nullptr) return;
+    KEFORewriterCone cone(top);
+    // End of the chain that starts at each variable defined by a literal:
+    // the first variable defined otherwise, and the polarity of the chain.
+    struct Link {
+        KEFOVariable* target;
+        bool positive;
+    };
+    std::unordered_map<const KEFOVariable*, Link> links;
+    std::vector<KEFOGate*> references;
+    for (KEFOVariable* variable : cone.GetVariables()) {
+        if (variable->IsStateVariable()) continue;
+        KEFOGate* definition = variable->GetDefinitionAsGate();
+        if (definition == nullptr) continue;
+        references.clear();
+        KEFORewriterCone::CollectReferences(definition, references);
+        for (KEFOGate* reference : references) {
+            auto it = links.find(reference->GetReferredVariable());
+            if (it == links.end()) continue;
+            Link link = it->second;
+            if (link.target == variable) continue;  // a chain that closes a cycle
+            KEFORewriterCone::RedirectReference(reference, link.target);
+            if (link.positive) continue;
+            // A negative chain: not(reference) becomes the reference, a
+            // plain reference becomes not(reference).
+            KEFOGate* parent = KEFOGate::AsGate(reference->GetParent());
+            if (parent != nullptr && parent->IsNegation() && parent->GetNumberOfChildren() == 1) {
+                parent->RemoveChild(reference);
+                ReplaceGate(variable, parent, reference);
+            } else {
+                KEFOGate* negation = KEFOGate::New(model, KEFOGate::Not);
+                if (parent != nullptr) {
+                    parent->SubstituteChild(reference, negation);
+                } else {
+                    variable->ReleaseDefinition();
+                    reference->ResetDefinedPort();
+                    variable->SetDefinition(negation);
+                }
+                negation->AppendChild(reference);
+            }
+        }
+        definition = variable->GetDefinitionAsGate();
+        bool positive = true;
+        KEFOVariable* target = LiteralVariable(definition, positive);
+        if (target != nullptr && target != variable) links[variable] = Link{target, positive};
+    }
+}
+
+// ---- RemoveDuplicatedChildren ------------------------------------------
+
+namespace {
+
+// Marks of the literals met among the children of the node being cleaned:
+// one stamp per polarity and variable.
+class LiteralMarks {
+public:
+    void NextNode() { ++_stamp; }
+    // True when the literal was already met under the current node.
+    bool Mark(const KEFOVariable* variable, bool positive) {
+        Entry& entry = _marks[variable];
+        std::uint64_t& slot = positive ? entry.positive : entry.negative;
+        if (slot == _stamp) return true;
+        slot = _stamp;
+        return false;
+    }
+
+private:
+    struct Entry {
+        std::uint64_t positive = 0;
+        std::uint64_t negative = 0;
+    };
+    std::unordered_map<const KEFOVariable*, Entry> _marks;
+    std::uint64_t _stamp = 0;
+};
+
+bool IsAndOr(const KEFOGate* gate) { return gate->GetType() == KEFOGate::And || gate->GetType() == KEFOGate::Or; }
+
+}  // namespace
+
+void KEFORewriter::RemoveDuplicatedChildren(int& errors, KEFOModel* model, KEFOVariable* top) {
+    if (errors != 0 || model == nullptr || top == nullptr) return;
+    KEFORewriterCone cone(top);
+    LiteralMarks marks;
+    std::vector<KEFOGate*> nodes;
+    for (KEFOVariable* variable : cone.GetVariables()) {
+        KEFOGate* definition = variable->GetDefinitionAsGate();
+        if (definition == nullptr || variable->IsStateVariable()) continue;
+        nodes.clear();
+        KEFORewriterCone::CollectNodesInPostOrder(definition, nodes);
+        for (KEFOGate* node : nodes) {
+            if (!IsAndOr(node)) continue;
+            marks.NextNode();
+            for (KEFOTerm* c = node->GetFirstChild(); c != nullptr;) {
+                KEFOTerm* next = c->GetNextSibling();
+                KEFOGate* child = KEFOGate::AsGate(c);
+                bool positive = true;
+                KEFOVariable* literal = child != nullptr ? LiteralVariable(child, positive) : nullptr;
+                if (literal != nullptr && marks.Mark(literal, positive)) node->DeleteChild(child);
+                c = next;
+            }
+        }
+    }
+}
+
+// ---- CoalesceGates -----------------------------------------------------
+
+void KEFORewriter::CoalesceGates(int& errors, KEFOModel* model, KEFOVariable* top) {
+    if (errors != 0 || model == nullptr || top == nullptr) return;
+    KEFORewriterCone cone(top);
+    long budget = coalescingBudget + cone.GetNumberOfTerms();
+    LiteralMarks marks;
+    std::vector<KEFOGate*> nodes;
+    std::vector<KEFOGate*> copied;
+    for (KEFOVariable* variable : cone.GetVariables()) {
+        KEFOGate* definition = variable->GetDefinitionAsGate();
+        if (definition == nullptr || variable->IsStateVariable()) continue;
+        nodes.clear();
+        KEFORewriterCone::CollectNodesInPostOrder(definition, nodes);
+        for (KEFOGate* node : nodes) {
+            if (!IsAndOr(node)) continue;
+            // Children are scanned once, left to right; a literal met again
+            // is dropped at once (RemoveDuplicatedChildren would drop it).
+            marks.NextNode();
+            for (KEFOTerm* c = node->GetFirstChild(); c != nullptr;) {
+                KEFOTerm* next = c->GetNextSibling();
+                KEFOGate* child = KEFOGate::AsGate(c);
+                c = next;
+                if (child == nullptr) continue;
+                bool positive = true;
+                KEFOVariable* literal = LiteralVariable(child, positive);
+                if (literal == nullptr) continue;
+                KEFOGate* merged = positive && !literal->IsStateVariable() && !literal->IsSingleton() &&
+                                           literal != variable
+                                       ? literal->GetDefinitionAsGate()
+                                       : nullptr;
+                if (merged != nullptr && merged->GetType() == node->GetType() && merged != node) {
+                    long size = merged->GetNumberOfChildren();
+                    if (size <= budget) {
+                        budget -= size;
+                        for (KEFOTerm* g = merged->GetFirstChild(); g != nullptr; g = g->GetNextSibling()) {
+                            KEFOGate* grandChild = KEFOGate::AsGate(g);
+                            if (grandChild == nullptr) continue;
+                            bool grandPositive = true;
+                            KEFOVariable* grandLiteral = LiteralVariable(grandChild, grandPositive);
+                            if (grandLiteral != nullptr && marks.Mark(grandLiteral, grandPositive)) continue;
+                            node->AddChildBefore(child, KEFOGate::Copy(model, grandChild));
+                        }
+                        node->DeleteChild(child);
+                        continue;
+                    }
+                }
+                if (marks.Mark(literal, positive)) node->DeleteChild(child);
+            }
+        }
+    }
+}
