@@ -30,6 +30,7 @@ KEFOFlattener::~KEFOFlattener() { Reset(); }
 void KEFOFlattener::Reset() {
     _queue.clear();
     _parked.clear();
+    _pendingIn.clear();
     for (KEFOFlattenerAction* action : _actions) delete action;
     _actions.clear();
     _expanded.clear();
@@ -90,12 +91,18 @@ KEFOFlattenerAction* KEFOFlattener::_NewAction(KEFODeclaration* declaration, KEF
 }
 
 void KEFOFlattener::_PushDeclarationsInFront(const std::vector<KEFODeclaration*>& declarations, KEFOBlock* target) {
-    for (auto it = declarations.rbegin(); it != declarations.rend(); ++it) {
-        _queue.push_front(_NewAction(*it, target));
-    }
+    std::size_t first = _actions.size();
+    for (KEFODeclaration* d : declarations) _NewAction(d, target);
+    for (std::size_t i = _actions.size(); i > first; --i) _queue.push_front(_actions[i - 1]);
 }
 
 void KEFOFlattener::_Park(KEFOFlattenerAction* action) {
+    if (!action->IsRetried()) {
+        // Counted once as pending in its block and the blocks around it.
+        for (const KEFODeclaration* c = action->GetTarget(); c != nullptr; c = c->GetOwner()) {
+            ++_pendingIn[static_cast<const KEFOContainer*>(c)];
+        }
+    }
     action->SetRetried(true);
     if (_waitForever) {
         _parked[WaitKey{nullptr, std::string()}].push_back(action);
@@ -108,8 +115,34 @@ void KEFOFlattener::_Declared(const KEFOContainer* container, const std::string&
     if (_parked.empty()) return;
     auto it = _parked.find(WaitKey{container, name});
     if (it == _parked.end()) return;
-    for (KEFOFlattenerAction* action : it->second) _queue.push_back(action);
+    // The actions woken go first, so that a block is complete as early as
+    // possible (a later clone of it copies its declarations as they are).
+    std::vector<KEFOFlattenerAction*> woken;
+    woken.swap(it->second);
     _parked.erase(it);
+    for (auto a = woken.rbegin(); a != woken.rend(); ++a) _queue.push_front(*a);
+}
+
+void KEFOFlattener::_Completed(KEFOFlattenerAction* action) {
+    if (!action->IsRetried()) return;
+    action->SetRetried(false);
+    for (const KEFODeclaration* c = action->GetTarget(); c != nullptr; c = c->GetOwner()) {
+        const KEFOContainer* container = static_cast<const KEFOContainer*>(c);
+        auto it = _pendingIn.find(container);
+        if (it == _pendingIn.end()) continue;
+        if (--it->second == 0) {
+            _pendingIn.erase(it);
+            _Declared(container, std::string());
+        }
+    }
+}
+
+bool KEFOFlattener::_WaitForCompletion(const KEFOContainer* block) {
+    auto it = _pendingIn.find(block);
+    if (it == _pendingIn.end() || it->second == 0) return false;
+    _waitKey.container = block;
+    _waitKey.name.clear();
+    return true;
 }
 
 void KEFOFlattener::_ExecuteActionLoop(int& errors) {
@@ -137,9 +170,11 @@ void KEFOFlattener::_ExecuteActionLoop(int& errors) {
         _waitForever = false;
         Outcome outcome = _Execute(errors, action);
         if (outcome == NotYet && errors == 0) _Park(action);
+        if (outcome == Done) _Completed(action);
     }
     _queue.clear();
     _parked.clear();
+    _pendingIn.clear();
 }
 
 KEFOFlattener::Outcome KEFOFlattener::_Execute(int& errors, KEFOFlattenerAction* action) {
@@ -343,6 +378,9 @@ KEFOFlattener::Outcome KEFOFlattener::_InstantiateExtendsDirective(int& errors, 
         // that holds it: the copy would never end.
         RaiseError(errors, 12006, name.c_str());
         return Failed;
+    } else if (_WaitForCompletion(static_cast<KEFOContainer*>(element))) {
+        // Its declarations are copied once they are all complete.
+        return NotYet;
     }
     std::vector<KEFODeclaration*> declarations;
     if (!_AlreadyExpanded(element, target)) CollectOwnDeclarations(element, declarations);
@@ -371,6 +409,7 @@ KEFOFlattener::Outcome KEFOFlattener::_InstantiateClonesDirective(int& errors, K
         RaiseError(errors, 12006, name.c_str());
         return Failed;
     }
+    if (_WaitForCompletion(element)) return NotYet;
     std::vector<KEFODeclaration*> declarations;
     if (!_AlreadyExpanded(element, block)) CollectOwnDeclarations(element, declarations);
     CollectOwnDeclarations(d, declarations);

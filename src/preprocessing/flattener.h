@@ -10,8 +10,11 @@
 // order; the declarations of a block (of a class, for an instance) are
 // executed right after the action that made the block, before the rest of
 // the queue. An action whose formula refers to an element not made yet is
-// parked on the name that was missing and goes back to the end of the queue
-// when that name is declared; when the queue is empty and actions are still
+// parked on the name that was missing and goes back to the front of the
+// queue when that name is declared (a clone or an extension of a block waits
+// likewise until every declaration of that block is complete); elements are
+// made before their formulas are checked, so that references among them
+// resolve in any order. When the queue is empty and actions are still
 // parked, each raises 12006 "Unable to complete declaration of %1.", which
 // is also how a cycle of definitions ends. Instantiation stamps (the integer
 // attribute "INSTANTIATION_STAMP") give later declarations precedence: the
@@ -115,6 +118,12 @@ private:
     // A declaration or an alias of that name appeared in the container:
     // the actions waiting for it go back to the end of the queue.
     void _Declared(const KEFOContainer* container, const std::string& name);
+    // A parked action got done: the blocks around it may be complete now
+    // (their waiters are woken under the empty name).
+    void _Completed(KEFOFlattenerAction* action);
+    // Whether actions into the block (or below it) are still pending; the
+    // wait key is then set to the block's completion.
+    bool _WaitForCompletion(const KEFOContainer* block);
 
     // Instantiation of each kind of declaration.
     Outcome _InstantiateBlock(int& errors, KEFODeclaration* d, KEFOBlock* target);
@@ -170,6 +179,7 @@ private:
     long _serialCounter = 0;
     std::deque<KEFOFlattenerAction*> _queue;
     std::unordered_map<WaitKey, std::vector<KEFOFlattenerAction*>, WaitKeyHash> _parked;
+    std::unordered_map<const KEFOContainer*, int> _pendingIn;
     std::vector<KEFOFlattenerAction*> _actions;  // every action made in the run (owned)
     std::vector<KEFODeclaration*> _stamped;      // source declarations given a stamp
     std::set<std::pair<const void*, const void*>> _expanded;
