@@ -45,25 +45,70 @@ void KEFOFlattener::RaiseError(int& errors, int code, const char* a1, const char
 
 // ---- Runs ----------------------------------------------------------------
 
+namespace {
+
+// A source whose root holds only ports and CCF groups (no block, class,
+// instance, directive or alias): its intermediate model would be flat
+// already, so it is instantiated straight into the flat model.
+bool IsFlatSource(const KEFOModel* source) {
+    if (source->GetNumberOfAliases() != 0) return false;
+    for (const KEFODeclaration* d : source->GetDeclarations()) {
+        int type = d->GetType();
+        if (!KEFOType::IsVariableType(type) && type != KEFOType::Parameter && !KEFOType::IsCCFGroupType(type)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Members of the flat model's CCF groups know their group.
+void LinkCCFGroups(KEFOModel* flat) {
+    for (KEFODeclaration* d : flat->GetDeclarations()) {
+        if (!KEFOType::IsCCFGroupType(d->GetType())) continue;
+        KEFOCCFGroup* group = static_cast<KEFOCCFGroup*>(d);
+        for (int i = 1; i <= group->GetSizeOfMembers(); ++i) {
+            KEFOVariable* variable = group->GetMemberVariable(i);
+            if (variable != nullptr && variable->GetCCFGroup() == nullptr) variable->SetCCFGroup(group);
+        }
+    }
+}
+
+}  // namespace
+
 KEFOModel* KEFOFlattener::FlattenModel(int& errors, KEFOModel* source) {
     if (errors != 0 || source == nullptr) return nullptr;
-    KEFOModel* intermediate = InstantiateModel(errors, source);
-    if (intermediate == nullptr) return nullptr;
-    KEFOModel* flat = _FlattenModel(errors, intermediate);
-    delete intermediate;
-    if (errors != 0) {
-        delete flat;
-        return nullptr;
+    KEFOModel* flat = nullptr;
+    if (IsFlatSource(source)) {
+        flat = _Instantiate(errors, source, true);
+        if (flat == nullptr) return nullptr;
+    } else {
+        KEFOModel* intermediate = _Instantiate(errors, source, false);
+        if (intermediate == nullptr) return nullptr;
+        flat = _FlattenModel(errors, intermediate);
+        delete intermediate;
+        if (errors != 0) {
+            delete flat;
+            return nullptr;
+        }
     }
-    flat->UpdateInternalReferencesInDeclarations();
+    // Every reference of the flat model was given its port and its
+    // one-identifier path on the way; the members of the groups are linked
+    // to their groups here.
+    LinkCCFGroups(flat);
     return flat;
 }
 
 KEFOModel* KEFOFlattener::InstantiateModel(int& errors, KEFOModel* source) {
+    return _Instantiate(errors, source, false);
+}
+
+KEFOModel* KEFOFlattener::_Instantiate(int& errors, KEFOModel* source, bool flat) {
     if (errors != 0 || source == nullptr) return nullptr;
     Reset();
     _source = source;
     _model = new KEFOModel();
+    _model->SetPure(flat);
+    _flat = flat;
     _stampCounter = 0;
     std::vector<KEFODeclaration*> declarations;
     source->CollectDeclarations(nullptr, declarations);
@@ -75,6 +120,7 @@ KEFOModel* KEFOFlattener::InstantiateModel(int& errors, KEFOModel* source) {
     KEFOModel* model = _model;
     _model = nullptr;
     _source = nullptr;
+    _flat = false;
     if (errors != 0) {
         delete model;
         return nullptr;
@@ -94,6 +140,36 @@ void KEFOFlattener::_PushDeclarationsInFront(const std::vector<KEFODeclaration*>
     std::size_t first = _actions.size();
     for (KEFODeclaration* d : declarations) _NewAction(d, target);
     for (std::size_t i = _actions.size(); i > first; --i) _queue.push_front(_actions[i - 1]);
+    _Announce(declarations, target);
+}
+
+void KEFOFlattener::_Announce(const std::vector<KEFODeclaration*>& declarations, KEFOBlock* target) {
+    // The variables, parameters and groups of a batch named in the target
+    // itself are made at once, empty and without stamp, so that formulas
+    // that refer forward to them resolve at their first try. Their own
+    // actions fill them as if they had made them (no stamp is higher than
+    // theirs); whatever is already there is left to those actions.
+    for (KEFODeclaration* d : declarations) {
+        const KEFOPath* path = d->GetPath();
+        if (path == nullptr || path->GetNumberOfIdentifiers() != 1) continue;
+        int type = d->GetType();
+        bool variable = KEFOType::IsVariableType(type);
+        if (!variable && type != KEFOType::Parameter && !KEFOType::IsCCFGroupType(type)) continue;
+        const char* name = path->GetLastIdentifier();
+        if (target->LookForAlias(name) != nullptr ||
+            target->LookForDeclarationInDictionary(std::string_view(name)) != nullptr) {
+            continue;
+        }
+        KEFOPath* own = new KEFOPath(name, true);
+        if (variable) {
+            target->NewVariable(type, own);
+        } else if (type == KEFOType::Parameter) {
+            target->NewParameter(own);
+        } else {
+            target->NewCCFGroup(type, own);
+        }
+        _Declared(target, name);
+    }
 }
 
 void KEFOFlattener::_Park(KEFOFlattenerAction* action) {
@@ -694,8 +770,11 @@ KEFOFlattener::Outcome KEFOFlattener::_ResolveReference(int& errors, KEFODeclara
         return NotYet;
     }
     reference->SetReferredPort(static_cast<KEFOPort*>(found));
-    KEFOPath* rewritten =
-        path->IsAbsolute() ? found->NewAbsolutePath(true) : parent->NewRelativePathToOtherDeclaration(found);
+    // In the flat model every element is named from the root by its one
+    // identifier.
+    KEFOPath* rewritten = _flat                ? new KEFOPath(found->GetPathAsString(), true)
+                          : path->IsAbsolute() ? found->NewAbsolutePath(true)
+                                               : parent->NewRelativePathToOtherDeclaration(found);
     delete owned;
     if (rewritten != nullptr) reference->SetReferredPortPath(rewritten);
     return Done;

@@ -22,7 +22,9 @@
 // directive what it copies.
 //
 // Flattening then lists every declaration of the intermediate model under
-// its absolute name.
+// its absolute name. A source without blocks, classes or directives is
+// instantiated straight into the flat model (its intermediate model would be
+// that very model).
 #ifndef KEFO_PREPROCESSING_FLATTENER_H
 #define KEFO_PREPROCESSING_FLATTENER_H
 
@@ -107,6 +109,8 @@ private:
         std::size_t operator()(const WaitKey& key) const;
     };
 
+    KEFOModel* _Instantiate(int& errors, KEFOModel* source, bool flat);
+
     // Queue.
     KEFOFlattenerAction* _NewAction(KEFODeclaration* declaration, KEFOBlock* target);
     // The declarations of a container as actions into a target, placed in
@@ -115,6 +119,7 @@ private:
     void _ExecuteActionLoop(int& errors);
     Outcome _Execute(int& errors, KEFOFlattenerAction* action);
     void _Park(KEFOFlattenerAction* action);
+    void _Announce(const std::vector<KEFODeclaration*>& declarations, KEFOBlock* target);
     // A declaration or an alias of that name appeared in the container:
     // the actions waiting for it go back to the end of the queue.
     void _Declared(const KEFOContainer* container, const std::string& name);
@@ -175,6 +180,8 @@ private:
     KEFOMessenger* _messenger = nullptr;
     KEFOModel* _source = nullptr;
     KEFOModel* _model = nullptr;
+    // Instantiating a source without blocks straight into the flat model.
+    bool _flat = false;
     int _stampCounter = 0;
     long _serialCounter = 0;
     std::deque<KEFOFlattenerAction*> _queue;

@@ -42,23 +42,22 @@ void KEFOPTManager::Clear() {
     for (KEFOGate* gate : _removed) delete gate;
     _removed.clear();
     _dead.clear();
-    _index.clear();
+    _index.Clear();
     _entries.clear();
 }
 
 int KEFOPTManager::_AddVariable(KEFOVariable* variable) {
-    auto found = _index.find(variable);
-    if (found != _index.end()) return found->second;
+    int found = _index.Find(variable);
+    if (found >= 0) return found;
     int index = static_cast<int>(_entries.size());
-    _index.emplace(variable, index);
+    _index.Set(variable, index);
     _entries.emplace_back();
     _entries.back().variable = variable;
     return index;
 }
 
 int KEFOPTManager::GetIndex(const KEFOVariable* variable) const {
-    auto found = _index.find(variable);
-    return found == _index.end() ? -1 : found->second;
+    return variable == nullptr ? -1 : _index.Find(variable);
 }
 
 KEFOPTNode* KEFOPTManager::GetParentSet(const KEFOVariable* variable) const {

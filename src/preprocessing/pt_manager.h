@@ -10,6 +10,7 @@
 #ifndef KEFO_PREPROCESSING_PT_MANAGER_H
 #define KEFO_PREPROCESSING_PT_MANAGER_H
 
+#include "preprocessing/rewriter_cone.h"
 #include "support/memory_manager.h"
 
 #include <cstddef>
@@ -93,7 +94,7 @@ private:
     KEFORewriter* _rewriter;
     std::vector<KEFOPTNode*> _nodes;
     std::unordered_map<NodeKey, KEFOPTNode*, NodeKeyHash> _table;
-    std::unordered_map<const KEFOVariable*, int> _index;
+    KEFOPointerIndex _index;
     std::vector<Entry> _entries;
     // References taken out of definitions during the grouping: deleted at
     // the end only, so that no pointer in an occurrence list is reused.

@@ -10,15 +10,15 @@
 void KEFORewriterCone::Clear() {
     _top = nullptr;
     _variables.clear();
-    _index.clear();
+    _index.Clear();
     _cycleVariables.clear();
     _unresolved.clear();
-    _numberOfTerms = 0;
 }
 
 int KEFORewriterCone::GetIndex(const KEFOVariable* variable) const {
-    auto it = _index.find(variable);
-    return it == _index.end() ? -1 : it->second;
+    if (variable == nullptr) return -1;
+    int index = _index.Find(variable);
+    return index >= 0 ? index : -1;
 }
 
 void KEFORewriterCone::RedirectReference(KEFOGate* reference, KEFOVariable* variable) {
@@ -88,7 +88,7 @@ void KEFORewriterCone::Build(KEFOVariable* top) {
     std::vector<KEFOGate*> references;
     std::unordered_set<const KEFOVariable*> cycleHeads;
     auto open = [&](KEFOVariable* variable) {
-        _index[variable] = -2;
+        _index.Set(variable, -2);
         std::size_t begin = children.size();
         KEFOGate* definition = variable->GetDefinitionAsGate();
         if (definition != nullptr) {
@@ -110,10 +110,10 @@ void KEFORewriterCone::Build(KEFOVariable* top) {
         Frame& frame = stack.back();
         if (frame.next < frame.end) {
             KEFOVariable* child = children[frame.next++];
-            auto it = _index.find(child);
-            if (it == _index.end()) {
+            int state = _index.Find(child);
+            if (state == -1) {
                 open(child);
-            } else if (it->second == -2) {
+            } else if (state == -2) {
                 // A reference back to an open variable closes a cycle.
                 if (cycleHeads.insert(child).second) _cycleVariables.push_back(child);
             }
@@ -122,18 +122,22 @@ void KEFORewriterCone::Build(KEFOVariable* top) {
         KEFOVariable* variable = frame.variable;
         children.resize(frame.begin);
         stack.pop_back();
-        _index[variable] = static_cast<int>(_variables.size());
+        _index.Set(variable, static_cast<int>(_variables.size()));
         _variables.push_back(variable);
     }
-    // Size of the formulas walked, for the budgets of the passes.
+}
+
+long KEFORewriterCone::CountTerms() const {
+    long count = 0;
     std::vector<KEFOGate*> nodes;
     for (KEFOVariable* variable : _variables) {
         KEFOGate* definition = variable->GetDefinitionAsGate();
         if (definition == nullptr) continue;
         nodes.clear();
         CollectNodesInPostOrder(definition, nodes);
-        _numberOfTerms += static_cast<long>(nodes.size());
+        count += static_cast<long>(nodes.size());
     }
+    return count;
 }
 
 void KEFORewriterCone::ComputeChildren(std::vector<int>& begins, std::vector<int>& children) const {

@@ -10,12 +10,79 @@
 
 #include "support/memory_manager.h"
 
-#include <unordered_map>
+#include <cstddef>
+#include <cstdint>
 #include <vector>
 
 class KEFOGate;
 class KEFOTerm;
 class KEFOVariable;
+
+// A map from pointers to integers with open addressing (linear probing,
+// power-of-two capacity): the index of the cone is looked up at every
+// reference of every pass, far more often than anything else.
+class KEFOPointerIndex {
+public:
+    void Clear() {
+        _keys.clear();
+        _values.clear();
+        _size = 0;
+    }
+    std::size_t GetSize() const { return _size; }
+    // -1 when absent.
+    int Find(const void* key) const {
+        if (_keys.empty()) return -1;
+        std::size_t mask = _keys.size() - 1;
+        for (std::size_t i = _Hash(key) & mask;; i = (i + 1) & mask) {
+            const void* k = _keys[i];
+            if (k == key) return _values[i];
+            if (k == nullptr) return -1;
+        }
+    }
+    // Inserts or replaces.
+    void Set(const void* key, int value) {
+        if ((_size + 1) * 2 > _keys.size()) _Grow();
+        std::size_t mask = _keys.size() - 1;
+        for (std::size_t i = _Hash(key) & mask;; i = (i + 1) & mask) {
+            if (_keys[i] == key) {
+                _values[i] = value;
+                return;
+            }
+            if (_keys[i] == nullptr) {
+                _keys[i] = key;
+                _values[i] = value;
+                ++_size;
+                return;
+            }
+        }
+    }
+
+private:
+    static std::size_t _Hash(const void* key) {
+        std::uint64_t h = reinterpret_cast<std::uintptr_t>(key);
+        h ^= h >> 29;
+        h *= 0xbf58476d1ce4e5b9ull;
+        h ^= h >> 32;
+        return static_cast<std::size_t>(h);
+    }
+    void _Grow() {
+        std::vector<const void*> keys;
+        std::vector<int> values;
+        keys.swap(_keys);
+        values.swap(_values);
+        std::size_t capacity = keys.empty() ? 64 : keys.size() * 2;
+        _keys.assign(capacity, nullptr);
+        _values.assign(capacity, -1);
+        _size = 0;
+        for (std::size_t i = 0; i < keys.size(); ++i) {
+            if (keys[i] != nullptr) Set(keys[i], values[i]);
+        }
+    }
+
+    std::vector<const void*> _keys;
+    std::vector<int> _values;
+    std::size_t _size = 0;
+};
 
 class KEFORewriterCone {
     PLOV_MANAGED_ALLOCATION(KEFORewriterCone)
@@ -39,8 +106,9 @@ public:
     const std::vector<KEFOVariable*>& GetCycleVariables() const { return _cycleVariables; }
     // Reference gates whose port is not a variable (unresolved references).
     const std::vector<KEFOGate*>& GetUnresolvedReferences() const { return _unresolved; }
-    // Number of gate nodes in the definitions of the cone.
-    long GetNumberOfTerms() const { return _numberOfTerms; }
+    // Number of gate nodes in the definitions of the cone (counted on
+    // demand).
+    long CountTerms() const;
 
     // The reference gates of a formula, in depth-first order, children in
     // order (explicit stack).
@@ -78,10 +146,9 @@ public:
 private:
     KEFOVariable* _top = nullptr;
     std::vector<KEFOVariable*> _variables;
-    std::unordered_map<const KEFOVariable*, int> _index;
+    KEFOPointerIndex _index;
     std::vector<KEFOVariable*> _cycleVariables;
     std::vector<KEFOGate*> _unresolved;
-    long _numberOfTerms = 0;
 };
 
 #endif

@@ -25,7 +25,6 @@
 #include "model/variable.h"
 #include "preprocessing/rewriter_cone.h"
 
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -70,19 +69,31 @@ int CountGateChildren(const KEFOGate* gate) {
 
 void KEFORewriter::PushDownNegations(int& errors, KEFOModel* model, KEFOVariable* top) {
     if (errors != 0 || model == nullptr || top == nullptr) return;
-    std::unordered_map<KEFOVariable*, NegationState> states;
+    // States by variable, in a vector: positions, not references, are kept
+    // across insertions.
+    KEFOPointerIndex stateIndex;
+    std::vector<NegationState> stateList;
+    auto state = [&](KEFOVariable* variable) -> std::size_t {
+        int index = stateIndex.Find(variable);
+        if (index < 0) {
+            index = static_cast<int>(stateList.size());
+            stateIndex.Set(variable, index);
+            stateList.emplace_back();
+        }
+        return static_cast<std::size_t>(index);
+    };
     std::vector<std::pair<KEFOVariable*, bool>> work;
 
     // The opposite of a variable, made when missing; its definition is
     // written by the negative job of the variable.
     auto opposite = [&](KEFOVariable* variable) -> KEFOVariable* {
-        NegationState& state = states[variable];
-        if (state.opposite != nullptr) return state.opposite;
+        std::size_t own = state(variable);
+        if (stateList[own].opposite != nullptr) return stateList[own].opposite;
         KEFOVariable* made = _NewOppositeVariable(model, variable);
-        state.opposite = made;
-        NegationState& other = states[made];
-        other.opposite = variable;
-        other.normalized = 3;
+        stateList[own].opposite = made;
+        std::size_t other = state(made);
+        stateList[other].opposite = variable;
+        stateList[other].normalized = 3;
         work.emplace_back(variable, false);
         return made;
     };
@@ -177,8 +188,8 @@ void KEFORewriter::PushDownNegations(int& errors, KEFOModel* model, KEFOVariable
                 frame.parent->AppendChild(made);
                 KEFOVariable* first = GenerateFlowVariable(model);
                 KEFOVariable* second = GenerateFlowVariable(model);
-                states[first].normalized = 1;
-                states[second].normalized = 1;
+                stateList[state(first)].normalized = 1;
+                stateList[state(second)].normalized = 1;
                 KEFOGate* firstGate = KEFOGate::NewAtLeast(model, p ? l : n - l + 1);
                 KEFOGate* secondGate = KEFOGate::NewAtLeast(model, p ? n - h : h + 1);
                 first->SetDefinition(firstGate);
@@ -211,10 +222,10 @@ void KEFORewriter::PushDownNegations(int& errors, KEFOModel* model, KEFOVariable
         KEFOVariable* variable = work.back().first;
         bool positive = work.back().second;
         work.pop_back();
-        NegationState& state = states[variable];
+        std::size_t own = state(variable);
         int bit = positive ? 1 : 2;
-        if ((state.normalized & bit) != 0) continue;
-        state.normalized |= bit;
+        if ((stateList[own].normalized & bit) != 0) continue;
+        stateList[own].normalized |= bit;
         KEFOGate* definition = variable->GetDefinitionAsGate();
         if (positive) {
             if (definition == nullptr) continue;

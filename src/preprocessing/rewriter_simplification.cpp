@@ -11,7 +11,6 @@
 #include "preprocessing/rewriter_cone.h"
 
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -210,7 +209,8 @@ void KEFORewriter::DereferenceVariables(int& errors, KEFOModel* model, KEFOVaria
         KEFOVariable* target;
         bool positive;
     };
-    std::unordered_map<const KEFOVariable*, Link> links;
+    KEFOPointerIndex linkIndex;
+    std::vector<Link> links;
     std::vector<KEFOGate*> references;
     for (KEFOVariable* variable : cone.GetVariables()) {
         if (variable->IsStateVariable()) continue;
@@ -219,9 +219,9 @@ void KEFORewriter::DereferenceVariables(int& errors, KEFOModel* model, KEFOVaria
         references.clear();
         KEFORewriterCone::CollectReferences(definition, references);
         for (KEFOGate* reference : references) {
-            auto it = links.find(reference->GetReferredVariable());
-            if (it == links.end()) continue;
-            Link link = it->second;
+            int found = linkIndex.Find(reference->GetReferredVariable());
+            if (found < 0) continue;
+            Link link = links[static_cast<std::size_t>(found)];
             if (link.target == variable) continue;  // a chain that closes a cycle
             KEFORewriterCone::RedirectReference(reference, link.target);
             if (link.positive) continue;
@@ -246,7 +246,10 @@ void KEFORewriter::DereferenceVariables(int& errors, KEFOModel* model, KEFOVaria
         definition = variable->GetDefinitionAsGate();
         bool positive = true;
         KEFOVariable* target = LiteralVariable(definition, positive);
-        if (target != nullptr && target != variable) links[variable] = Link{target, positive};
+        if (target != nullptr && target != variable) {
+            linkIndex.Set(variable, static_cast<int>(links.size()));
+            links.push_back(Link{target, positive});
+        }
     }
 }
 
@@ -261,7 +264,13 @@ public:
     void NextNode() { ++_stamp; }
     // True when the literal was already met under the current node.
     bool Mark(const KEFOVariable* variable, bool positive) {
-        Entry& entry = _marks[variable];
+        int index = _index.Find(variable);
+        if (index < 0) {
+            index = static_cast<int>(_marks.size());
+            _index.Set(variable, index);
+            _marks.emplace_back();
+        }
+        Entry& entry = _marks[static_cast<std::size_t>(index)];
         std::uint64_t& slot = positive ? entry.positive : entry.negative;
         if (slot == _stamp) return true;
         slot = _stamp;
@@ -273,7 +282,8 @@ private:
         std::uint64_t positive = 0;
         std::uint64_t negative = 0;
     };
-    std::unordered_map<const KEFOVariable*, Entry> _marks;
+    KEFOPointerIndex _index;
+    std::vector<Entry> _marks;
     std::uint64_t _stamp = 0;
 };
 
@@ -311,7 +321,7 @@ void KEFORewriter::RemoveDuplicatedChildren(int& errors, KEFOModel* model, KEFOV
 void KEFORewriter::CoalesceGates(int& errors, KEFOModel* model, KEFOVariable* top) {
     if (errors != 0 || model == nullptr || top == nullptr) return;
     KEFORewriterCone cone(top);
-    long budget = coalescingBudget + cone.GetNumberOfTerms();
+    long budget = coalescingBudget + cone.CountTerms();
     LiteralMarks marks;
     std::vector<KEFOGate*> nodes;
     std::vector<KEFOGate*> copied;
