@@ -409,7 +409,9 @@ TEST(CheckerTest, NormalForm) {
     checker.CheckNormalForm(errors, &model, constant);
     EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"Gate constant reduces to constant true (after pre-processing)"}));
     EXPECT_EQ(errors, 1);
-    EXPECT_FALSE(KEFOChecker::IsGateBuildable(KEFOGate::NewNand(&model, {})));
+    KEFOGate* nand = KEFOGate::NewNand(&model, {});
+    EXPECT_FALSE(KEFOChecker::IsGateBuildable(nand));
+    delete nand;
 }
 
 }  // namespace
