@@ -5,6 +5,7 @@
 #include "model/parameter.h"
 #include "model/type.h"
 #include "model/variable.h"
+#include "script/interpreter.h"
 #include "script/messenger.h"
 
 #include <vector>
@@ -15,7 +16,9 @@ KEFOChecker::~KEFOChecker() = default;
 
 void KEFOChecker::_RaiseError(int& errors, int code, const char* argument) {
     ++errors;
-    if (_messenger != nullptr) _messenger->RaiseError(code, argument);
+    KEFOMessenger* messenger = _messenger;
+    if (messenger == nullptr && _interpreter != nullptr) messenger = _interpreter->GetMessenger();
+    if (messenger != nullptr) messenger->RaiseError(code, argument);
 }
 
 void KEFOChecker::CheckModel(int& errors, KEFOModel* model) {

@@ -24,7 +24,8 @@ public:
     KEFOChecker(const KEFOChecker&) = delete;
     KEFOChecker& operator=(const KEFOChecker&) = delete;
 
-    // Messages go through this messenger (not owned; null: only counted).
+    // Messages go through this messenger when one is set (not owned), else
+    // through the interpreter's; without either errors are only counted.
     void SetMessenger(KEFOMessenger* messenger) { _messenger = messenger; }
     KEFOMessenger* GetMessenger() const { return _messenger; }
 

@@ -86,6 +86,32 @@ public:
     PLOVXMLNode* UploadStochasticExpression(PLOVXMLDocument* document, PLOVXMLNode* parent,
                                             const KEFOStochasticExpression* expression);
 
+    // Reports on the cone of a variable (model_printer_statistics.cpp).
+    //
+    // PrintModules writes a tab-separated table with the header
+    // "module\tparent\tbasic-events\tgates\tmodules" and one record per module
+    // under the variable (the variable itself first, then each module's
+    // sub-modules depth first in the order they are met): the module, the
+    // nearest module above it ("-" for the top), and the numbers of basic events,
+    // gates (the module included) and direct sub-modules that belong to the
+    // module itself, not to one of its sub-modules. Modules are computed afresh
+    // from the structure of the cone; the module records are not touched.
+    //
+    // PrintModelStatistics writes one line per indicator, its name, a tab and
+    // its value: "#states", "#flows", "#sources" (variables of each kind in the
+    // cone, the variable included), "mean #parents" (references to a variable,
+    // over the variables below the top), "mean #children" (references in a
+    // definition, over the defined variables), "depth" (longest chain of
+    // definitions from the top: 0 for a variable without definition),
+    // "#variable-references", "#constants", then one count of gate nodes per
+    // connective ("#and", "#or", "#nand", "#nor", "#atleast", "#atmost",
+    // "#cardinality", "#not").
+    void PrintModules(KEFOVariable* top, PLOVStream* stream);
+    void PrintModelStatistics(KEFOVariable* top, PLOVStream* stream);
+    // One line per variable under the top: its name, a tab and its number of
+    // parents (KEFOAnalyzer), by decreasing number of parents.
+    void PrintNumbersOfParents(KEFOVariable* top, PLOVStream* stream);
+
     // The text of a real as both printers write it.
     static std::string FormatReal(double value);
     // The path a reference term designates (its own path, or the path of

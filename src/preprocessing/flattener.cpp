@@ -11,6 +11,7 @@
 #include "model/stochastic_expression.h"
 #include "model/type.h"
 #include "model/variable.h"
+#include "script/interpreter.h"
 #include "script/messenger.h"
 
 #include <algorithm>
@@ -40,7 +41,9 @@ void KEFOFlattener::Reset() {
 
 void KEFOFlattener::RaiseError(int& errors, int code, const char* a1, const char* a2) {
     ++errors;
-    if (_messenger != nullptr) _messenger->RaiseError(code, a1, a2);
+    KEFOMessenger* messenger = _messenger;
+    if (messenger == nullptr && _interpreter != nullptr) messenger = _interpreter->GetMessenger();
+    if (messenger != nullptr) messenger->RaiseError(code, a1, a2);
 }
 
 // ---- Runs ----------------------------------------------------------------

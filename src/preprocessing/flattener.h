@@ -84,7 +84,8 @@ public:
     KEFOFlattener(const KEFOFlattener&) = delete;
     KEFOFlattener& operator=(const KEFOFlattener&) = delete;
 
-    // Messages go through this messenger (not owned; null: only counted).
+    // Messages go through this messenger when one is set (not owned), else
+    // through the interpreter's; without either errors are only counted.
     void SetMessenger(KEFOMessenger* messenger) { _messenger = messenger; }
 
     // The flat model (owned by the caller), or null after errors.

@@ -8,6 +8,7 @@
 #include "model/variable.h"
 #include "preprocessing/module_record.h"
 #include "preprocessing/rewriter_cone.h"
+#include "script/interpreter.h"
 #include "script/messenger.h"
 
 #include <cstdio>
@@ -24,8 +25,13 @@ KEFORewriter::~KEFORewriter() = default;
 
 void KEFORewriter::RaiseError(int& errors, int code, const char* a1, const char* a2, const char* a3) {
     ++errors;
-    KEFOMessenger* messenger = _messenger;
+    KEFOMessenger* messenger = _GetMessenger();
     if (messenger != nullptr) messenger->RaiseError(code, a1, a2, a3);
+}
+
+KEFOMessenger* KEFORewriter::_GetMessenger() const {
+    if (_messenger != nullptr) return _messenger;
+    return _interpreter != nullptr ? _interpreter->GetMessenger() : nullptr;
 }
 
 void KEFORewriter::Reset() {
@@ -86,7 +92,8 @@ void KEFORewriter::ExpandCCFGroup(int& errors, KEFOModel* model, KEFOCCFGroup* g
     if (errors != 0 || model == nullptr || group == nullptr) return;
     if (!group->IsExpanded()) {
         int before = errors;
-        group->Expand(errors, _messenger != nullptr ? _messenger->GetStore() : nullptr);
+        KEFOMessenger* messenger = _GetMessenger();
+        group->Expand(errors, messenger != nullptr ? messenger->GetStore() : nullptr);
         if (errors != before) return;
     }
     if (group->GetOwner() == model) model->DeleteDeclaration(group);

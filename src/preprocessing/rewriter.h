@@ -49,8 +49,8 @@ public:
     KEFORewriter& operator=(const KEFORewriter&) = delete;
 
     KEFOInterpreter* GetInterpreter() const { return _interpreter; }
-    // Messages go through the interpreter when there is one, else through
-    // this messenger (not owned; may be null: errors are then only counted).
+    // Messages go through this messenger when one is set (not owned), else
+    // through the interpreter's; without either errors are only counted.
     void SetMessenger(KEFOMessenger* messenger) { _messenger = messenger; }
 
     // Generated flow variables: "%s%06d" from the prefix and a counter; the
@@ -115,6 +115,7 @@ public:
                     const char* a3 = nullptr);
 
 private:
+    KEFOMessenger* _GetMessenger() const;
     // The opposite ("not-" name) of a variable; made when missing.
     KEFOVariable* _NewOppositeVariable(KEFOModel* model, KEFOVariable* variable);
 

@@ -1,6 +1,8 @@
 // PropagateConstants, DereferenceVariables, CoalesceGates and
 // RemoveDuplicatedChildren: local simplifications of the definitions under
-// the top variable. Variables are visited children first, so that each one
+// the top variable. CoalesceGates merges into an and (or) node both the
+// nested nodes of the same connective and the definitions of the same
+// connective of the gate variables it refers to. Variables are visited children first, so that each one
 // sees the final form of the variables it refers to.
 #include "preprocessing/rewriter.h"
 
@@ -340,6 +342,15 @@ void KEFORewriter::CoalesceGates(int& errors, KEFOModel* model, KEFOVariable* to
                 KEFOGate* child = KEFOGate::AsGate(c);
                 c = next;
                 if (child == nullptr) continue;
+                if (child->GetType() == node->GetType()) {
+                    // A nested node of the same connective: its children take
+                    // its place and are scanned in turn.
+                    KEFOTerm* first = child->GetFirstChild();
+                    while (child->GetFirstChild() != nullptr) node->AddChildBefore(child, child->GetFirstChild());
+                    node->DeleteChild(child);
+                    if (first != nullptr) c = first;
+                    continue;
+                }
                 bool positive = true;
                 KEFOVariable* literal = LiteralVariable(child, positive);
                 if (literal == nullptr) continue;

@@ -4,10 +4,14 @@
 
 #include "diagrams/bdd_builder.h"
 #include "diagrams/bdd_manager.h"
+#include "io/checker.h"
 #include "io/model_parser.h"
 #include "io/model_printer.h"
 #include "model/model.h"
+#include "preprocessing/analyzer.h"
+#include "preprocessing/flattener.h"
 #include "preprocessing/ordering_manager.h"
+#include "preprocessing/rewriter.h"
 #include "quantification/calculator.h"
 #include "script/messenger.h"
 #include "script/script_calculator.h"
@@ -47,7 +51,11 @@ void KEFOInterpreter::_Construct() {
     _messenger = new KEFOMessenger(this);
     _modelPrinter = new KEFOModelPrinter(_messenger, this);
     _modelParser = new KEFOModelParser(_messenger, this);
+    _checker = new KEFOChecker(this);
+    _rewriter = new KEFORewriter(this);
+    _flattener = new KEFOFlattener(this);
     _orderingManager = new KEFOOrderingManager(this);
+    _analyzer = new KEFOAnalyzer(this);
     _bddBuilder = new KEFOBDDBuilder(this);
     _calculator = new KEFOCalculator();
     _bddManager = new KEFOBDDManager();
@@ -81,8 +89,16 @@ void KEFOInterpreter::_Destroy() noexcept {
     _calculator = nullptr;
     delete _bddBuilder;
     _bddBuilder = nullptr;
+    delete _analyzer;
+    _analyzer = nullptr;
     delete _orderingManager;
     _orderingManager = nullptr;
+    delete _flattener;
+    _flattener = nullptr;
+    delete _rewriter;
+    _rewriter = nullptr;
+    delete _checker;
+    _checker = nullptr;
     // The messenger's store belongs to the model parser.
     if (_messenger != nullptr) _messenger->Initialize(nullptr);
     delete _modelParser;
@@ -113,6 +129,8 @@ PLOVMessenger* KEFOInterpreter::GetMessageStore() const {
 // script environment is kept.
 void KEFOInterpreter::Reset(int& errors) {
     if (errors != 0) return;
+    if (_flattener != nullptr) _flattener->Reset();
+    if (_rewriter != nullptr) _rewriter->Reset();
     KEFOModel* fresh = new KEFOModel();
     if (_bddBuilder != nullptr) _bddBuilder->Reset();
     ResetTargetModel();

@@ -33,10 +33,14 @@ class KEFOCutoff;
 class KEFOHandle;
 class KEFOMessenger;
 class KEFOMissionProfile;
+class KEFOAnalyzer;
+class KEFOChecker;
+class KEFOFlattener;
 class KEFOModel;
 class KEFOModelParser;
 class KEFOModelPrinter;
 class KEFOOrderingManager;
+class KEFORewriter;
 class KEFOParameter;
 class KEFOScriptCalculator;
 class KEFOScriptCommand;
@@ -74,6 +78,10 @@ public:
     void SetTargetModel(KEFOModel* model);
     KEFOModelPrinter* GetPrinter() const { return _modelPrinter; }
     KEFOModelParser* GetParser() const { return _modelParser; }
+    KEFOChecker* GetChecker() const { return _checker; }
+    KEFORewriter* GetRewriter() const { return _rewriter; }
+    KEFOFlattener* GetFlattener() const { return _flattener; }
+    KEFOAnalyzer* GetAnalyzer() const { return _analyzer; }
     KEFOOrderingManager* GetOrderingManager() const { return _orderingManager; }
     KEFOBDDBuilder* GetBDDBuilder() const { return _bddBuilder; }
     KEFOCalculator* GetCalculator() const { return _calculator; }
@@ -114,6 +122,21 @@ public:
     // depth. Nothing for a null variable or stream.
     void PrintVariableDeclaration(KEFOVariable* variable, PLOVStream* stream);
     void PrintParameterDeclaration(KEFOParameter* parameter, PLOVStream* stream);
+
+    // ---- Target and preprocessed models (interpreter_preprocessing.cpp) ----
+    // Flattens the source model into a new target model (replacing the one
+    // there), completes it and expands its CCF groups. Nothing is kept after
+    // an error.
+    void BuildTargetModel(int& errors);
+    // The target model, built first when there is none; null after errors.
+    KEFOModel* GetOrBuildTargetModel(int& errors);
+    // Preprocesses the definitions under a variable of the target model in
+    // place (the target model is the preprocessed model), checks the result
+    // (pending messages are printed when a check fails) and resets the
+    // random deviates of the parameters under the variable. A variable
+    // preprocessed before only has its modules detected and checked again,
+    // so that repeated builds see the same preprocessed model.
+    void BuildPreprocessedModel(int& errors, KEFOVariable* variable);
 
     // ---- Random generator (the calculator's) ---------------------------------
     PLOVRandomizer* GetRandomizer() const;
@@ -262,6 +285,18 @@ private:
     // no model is there).
     KEFOVariable* _PrepareModelOfVariable(int& errors, KEFOScriptCommand* command);
 
+    // build target-model, build preprocessed-model, check, print modules,
+    // numbers-of-parents and model-statistics (interpreter_preprocessing.cpp).
+    void _ExecuteBuiltinCommandBuildTargetModel(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandBuildPreprocessedModel(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandCheckDefinitions(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandPrintModules(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandPrintNumbersOfParents(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandPrintModelStatistics(int& errors, KEFOScriptCommand* command);
+    // Opens the output stream, lets the model printer write the report of
+    // the variable named by argument 2, closes the stream.
+    void _PrintReportOfVariable(int& errors, KEFOScriptCommand* command, int report);
+
     // Argument reads, by position from 1 (interpreter_arguments.cpp). A
     // failed read raises at the command and gives a neutral value (null, 0,
     // 0.0, false); a read after an earlier failure of the same command still
@@ -341,7 +376,11 @@ private:
     KEFOMessenger* _messenger = nullptr;
     KEFOModelPrinter* _modelPrinter = nullptr;
     KEFOModelParser* _modelParser = nullptr;
+    KEFOChecker* _checker = nullptr;
+    KEFORewriter* _rewriter = nullptr;
+    KEFOFlattener* _flattener = nullptr;
     KEFOOrderingManager* _orderingManager = nullptr;
+    KEFOAnalyzer* _analyzer = nullptr;
     KEFOBDDBuilder* _bddBuilder = nullptr;
     KEFOCalculator* _calculator = nullptr;
     KEFOBDDManager* _bddManager = nullptr;

@@ -35,8 +35,8 @@ void KEFOInterpreter::_ExecuteBuiltinCommandNothing(int& /*errors*/, KEFOScriptC
 
 void KEFOInterpreter::_ExecuteBuiltinCommandBuild(int& errors, KEFOScriptCommand* command) {
     static const SubCommand subCommands[] = {
-        {"target-model", 1, nullptr},
-        {"preprocessed-model", 2, nullptr},
+        {"target-model", 1, &KEFOInterpreter::_ExecuteBuiltinCommandBuildTargetModel},
+        {"preprocessed-model", 2, &KEFOInterpreter::_ExecuteBuiltinCommandBuildPreprocessedModel},
         {"system", 2, nullptr},
         {"BDT", 2, nullptr},
         {"BDD", 2, nullptr},
@@ -54,13 +54,13 @@ void KEFOInterpreter::_ExecuteBuiltinCommandBuild(int& errors, KEFOScriptCommand
 // Every check needs a built target model and takes no further argument.
 void KEFOInterpreter::_ExecuteBuiltinCommandCheck(int& errors, KEFOScriptCommand* command) {
     static const SubCommand subCommands[] = {
-        {"model", 1, nullptr},
-        {"events", 1, nullptr},
-        {"gates", 1, nullptr},
-        {"basic-events", 1, nullptr},
-        {"house-events", 1, nullptr},
-        {"parameters", 1, nullptr},
-        {"top-event", 1, nullptr},
+        {"model", 1, &KEFOInterpreter::_ExecuteBuiltinCommandCheckDefinitions},
+        {"events", 1, &KEFOInterpreter::_ExecuteBuiltinCommandCheckDefinitions},
+        {"gates", 1, &KEFOInterpreter::_ExecuteBuiltinCommandCheckDefinitions},
+        {"basic-events", 1, &KEFOInterpreter::_ExecuteBuiltinCommandCheckDefinitions},
+        {"house-events", 1, &KEFOInterpreter::_ExecuteBuiltinCommandCheckDefinitions},
+        {"parameters", 1, &KEFOInterpreter::_ExecuteBuiltinCommandCheckDefinitions},
+        {"top-event", 1, &KEFOInterpreter::_ExecuteBuiltinCommandCheckDefinitions},
     };
     _DispatchSubCommand(errors, command, subCommands);
 }
@@ -100,9 +100,9 @@ void KEFOInterpreter::_ExecuteBuiltinCommandPrint(int& errors, KEFOScriptCommand
         {"model", 1, &KEFOInterpreter::_ExecuteBuiltinCommandPrintSourceModel},
         {"source-model", 1, &KEFOInterpreter::_ExecuteBuiltinCommandPrintSourceModel},
         {"target-model", 1, &KEFOInterpreter::_ExecuteBuiltinCommandPrintTargetModel},
-        {"modules", 2, nullptr},
-        {"numbers-of-parents", 2, nullptr},
-        {"model-statistics", 2, nullptr},
+        {"modules", 2, &KEFOInterpreter::_ExecuteBuiltinCommandPrintModules},
+        {"numbers-of-parents", 2, &KEFOInterpreter::_ExecuteBuiltinCommandPrintNumbersOfParents},
+        {"model-statistics", 2, &KEFOInterpreter::_ExecuteBuiltinCommandPrintModelStatistics},
         {"system", 2, nullptr},
         {"occurrences-of-variables", 2, nullptr},
         {"values-of-variables", 2, nullptr},

@@ -1,4 +1,5 @@
-#include "io/model_statistics_printer.h"
+// Module, statistics and parent-count reports of the model printer.
+#include "io/model_printer.h"
 
 #include "model/gate.h"
 #include "model/type.h"
@@ -10,9 +11,10 @@
 #include <algorithm>
 #include <vector>
 
-void KEFOModelStatisticsPrinter::PrintModules(KEFOVariable* top, PLOVStream* stream) {
+void KEFOModelPrinter::PrintModules(KEFOVariable* top, PLOVStream* stream) {
     if (top == nullptr || stream == nullptr) return;
-    stream->PrintString("module\tparent\tbasic-events\tgates\tmodules\n");
+    const char* tab = _valueSeparator.c_str();
+    stream->Printf("module%sparent%sbasic-events%sgates%smodules\n", tab, tab, tab, tab);
     KEFORewriterCone cone(top);
     const std::vector<KEFOVariable*>& variables = cone.GetVariables();
     std::vector<KEFORewriterCone::Dates> dates;
@@ -79,13 +81,14 @@ void KEFOModelStatisticsPrinter::PrintModules(KEFOVariable* top, PLOVStream* str
     }
     for (const Record& record : records) {
         stream->PrintString(variables[static_cast<std::size_t>(record.module)]->GetPathAsString());
-        stream->PrintChar('\t');
+        stream->PrintString(tab);
         stream->PrintString(record.parent < 0 ? "-" : variables[static_cast<std::size_t>(record.parent)]->GetPathAsString());
-        stream->Printf("\t%d\t%d\t%d\n", record.basicEvents, record.gates, static_cast<int>(record.subModules.size()));
+        stream->Printf("%s%d%s%d%s%d\n", tab, record.basicEvents, tab, record.gates, tab,
+                       static_cast<int>(record.subModules.size()));
     }
 }
 
-void KEFOModelStatisticsPrinter::PrintModelStatistics(KEFOVariable* top, PLOVStream* stream) {
+void KEFOModelPrinter::PrintModelStatistics(KEFOVariable* top, PLOVStream* stream) {
     if (top == nullptr || stream == nullptr) return;
     KEFORewriterCone cone(top);
     const std::vector<KEFOVariable*>& variables = cone.GetVariables();
@@ -153,7 +156,7 @@ void KEFOModelStatisticsPrinter::PrintModelStatistics(KEFOVariable* top, PLOVStr
     }
 }
 
-void KEFOModelStatisticsPrinter::PrintNumbersOfParents(KEFOVariable* top, PLOVStream* stream) {
+void KEFOModelPrinter::PrintNumbersOfParents(KEFOVariable* top, PLOVStream* stream) {
     if (top == nullptr || stream == nullptr) return;
     KEFOAnalyzer analyzer;
     std::vector<KEFOVariable*> sorted;
