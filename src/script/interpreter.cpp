@@ -141,7 +141,10 @@ void KEFOInterpreter::Reset(int& errors) {
 }
 
 void KEFOInterpreter::ResetTargetModel() {
-    if (_targetModel != _sourceModel) delete _targetModel;
+    if (_targetModel != _sourceModel) {
+        _ForgetDiagramEntriesOfModel(_targetModel);
+        delete _targetModel;
+    }
     _targetModel = nullptr;
 }
 

@@ -24,11 +24,13 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 class KEFOBDDBuilder;
 class KEFOBDDManager;
 class KEFOCalculator;
+class PLOVTimer;
 class KEFOCutoff;
 class KEFOHandle;
 class KEFOMessenger;
@@ -96,6 +98,18 @@ public:
     // codes in one store and one queue).
     PLOVMessenger* GetMessageStore() const;
     PLOVStream* GetErrorStream() const { return _errorStream; }
+
+    // ---- Builds of decision diagrams (interpreter_build.cpp) -----------------
+    // On a variable of the target model, into the handle of the given name.
+    // BuildBDD and BuildWBDD first order the variables of the cone with the
+    // heuristic (KEFOOrderingManager::Heuristic); the conversions read a
+    // source handle of the named kind.
+    void BuildBDD(int& errors, KEFOVariable* variable, const char* name, int heuristic = 2);
+    void BuildWBDD(int& errors, KEFOVariable* variable, KEFOCutoff* cutoff, const char* name, int heuristic = 2);
+    void BuildZBDDFromBDD(int& errors, KEFOVariable* variable, KEFOHandle* source, const char* name);
+    void BuildBDDFromZBDD(int& errors, KEFOVariable* variable, KEFOHandle* source, const char* name);
+    void BuildWZBDDFromBDD(int& errors, KEFOVariable* variable, KEFOHandle* source, KEFOCutoff* cutoff,
+                           const char* name);
 
     // ---- Scripts -----------------------------------------------------------
     // Reads the script file into a fresh tree, runs it and deletes the tree,
@@ -243,6 +257,47 @@ private:
     void _ExecuteBuiltinCommandPrintEnvironmentVariable(int& errors, KEFOScriptCommand* command);
     void _ExecuteBuiltinCommandPrintEnvironmentVariables(int& errors, KEFOScriptCommand* command);
     void _ExecuteBuiltinCommandPrintRandomizerSeed(int& errors, KEFOScriptCommand* command);
+    // build and the BDD store (interpreter_build.cpp).
+    void _ExecuteBuiltinCommandBuildBDD(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandBuildWBDD(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandBuildZBDDFromBDD(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandBuildWZBDDFromBDD(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandSetBDDTableSize(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandSetBDDPageSize(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandSetBDDCacheSize(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandSetBDDHashtableSize(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandSetBDDCount(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandSetBDDIndex(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandSetBDDIndices(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandPrintBDDTableSize(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandPrintBDDCacheSize(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandPrintBDDPageSize(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandPrintBDDHashtableSize(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandPrintBDDNumberOfNodes(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandPrintBDDNumberOfPages(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandPrintBDDNumberOfActiveNodes(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandPrintBDDIndex(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandPrintBDDIndices(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandPrintBDD(int& errors, KEFOScriptCommand* command);
+    void _ExecuteBuiltinCommandPrintBDDStatistics(int& errors, KEFOScriptCommand* command);
+    // Common steps of the builds.
+    bool _BuildTargetModelOnDemand(int& errors, KEFOScriptCommand* command);
+    void _PreprocessTargetVariable(int& errors, KEFOScriptCommand* command, KEFOVariable* variable);
+    void _PrintRunningTime(int& errors, KEFOScriptCommand* command, const char* word, const PLOVTimer& timer);
+    bool _GetTargetHandleOption(int& errors, KEFOScriptCommand* command, const char* byDefault, std::string& name);
+    double _GetBuildMissionTimeOption(int& errors, KEFOScriptCommand* command);
+    bool _GetKeepIntermediateHandlesOption(int& errors, KEFOScriptCommand* command);
+    // The cutoff of the settings "minimum-probability",
+    // "minimum-contribution" (reals in [0, 1]), "maximum-order",
+    // "maximum-number" (integers, not negative) and "weight-scale-factor"
+    // (in [2, 10]), each overridden by the option of the same name; a new
+    // record owned by the caller, null after an error.
+    KEFOCutoff* _GetCutoffOption(int& errors, KEFOScriptCommand* command);
+    void _PrintBDDStoreSetting(int& errors, KEFOScriptCommand* command, const char* name, long value);
+    // The entries of the BDD store that name variables of the model forget
+    // them (the model is about to go).
+    void _ForgetDiagramEntriesOfModel(KEFOModel* model);
+
     // Prints a model in a model format ("qoln-sbe", "open-psa"; "vorlek"
     // writes nothing) into the command's output stream.
     void _PrintModel(int& errors, KEFOScriptCommand* command, KEFOModel* model);
