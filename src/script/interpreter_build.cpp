@@ -71,27 +71,17 @@ void PrintMeasure(PLOVStream* stream, PLOVMeasure& measure, const char* minimum,
 
 // --- common steps -----------------------------------------------------------------
 
-// The target model, built when there is none. Until the flattener joins the
-// interpreter, the target model is the source model itself (the readers
-// give flat models when the source has no block structure), completed and
-// with its references resolved, completed and with its CCF groups
-// expanded.
+// The target model, built when there is none (flattening, completion,
+// expansion of the CCF groups).
 bool KEFOInterpreter::_BuildTargetModelOnDemand(int& errors, KEFOScriptCommand* /*command*/) {
-    if (errors != 0) return false;
-    if (_targetModel != nullptr) return true;
-    _sourceModel->UpdateInternalReferencesInDeclarations();
-    _sourceModel->CompleteModel();
-    _sourceModel->ExpandCCFGroups(errors, GetMessageStore());
-    if (errors != 0) return false;
-    SetTargetModel(_sourceModel);
-    return true;
+    return GetOrBuildTargetModel(errors) != nullptr;
 }
 
-// The preprocessing of the target variable joins with the rewriter; the
-// builder compiles the target model's formulas as they stand (nested
-// connectives included).
-void KEFOInterpreter::_PreprocessTargetVariable(int& /*errors*/, KEFOScriptCommand* /*command*/,
-                                                KEFOVariable* /*variable*/) {}
+// The preprocessing of the target variable into the normal form (modules
+// detected), before the BDD and WBDD builds.
+void KEFOInterpreter::_PreprocessTargetVariable(int& errors, KEFOScriptCommand* /*command*/, KEFOVariable* variable) {
+    BuildPreprocessedModel(errors, variable);
+}
 
 void KEFOInterpreter::_ForgetDiagramEntriesOfModel(KEFOModel* model) {
     if (model == nullptr || _bddManager == nullptr) return;
