@@ -400,14 +400,14 @@ private:
                                        int (*test)(const KEFOHandle* handle, const void* key),
                                        const void* key = nullptr);
     // The setting "quantification-method" overridden by the option of that
-    // name: a KEFOHandle method, 2 rare-event approximation ("REA",
+    // name: a KEFOHandle::QuantificationMethod, 2 rare-event approximation ("REA",
     // "rare-event-approximation"), 3 min-cut upper bound ("MCUB",
     // "mincut-upper-bound"), 4 pivotal upper bound ("PUB",
     // "pivotal-upper-bound"), words matched exactly; 0 after an error (11068
     // for an unknown word).
     int _GetOptionQuantificationMethod(int& errors, KEFOScriptCommand* command);
     // The setting "variable-ordering-heuristic" overridden by the option: a
-    // KEFOOrderingManager heuristic, 1 "pure-DFLM", 2 "DFLM", 3 "CPFLM",
+    // KEFOOrderingManager::Heuristic, 1 "pure-DFLM", 2 "DFLM", 3 "CPFLM",
     // 4 "SCG-OAF", 5 "SCG-DPN"; DFLM when the setting cannot be read, and
     // after 11069 for an unknown word.
     int _GetOptionVariableOrderingHeuristic(int& errors, KEFOScriptCommand* command);

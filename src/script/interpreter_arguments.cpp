@@ -7,6 +7,7 @@
 #include "diagrams/handle.h"
 #include "model/model.h"
 #include "model/variable.h"
+#include "preprocessing/ordering_manager.h"
 #include "quantification/mission_profile.h"
 #include "script/script_calculator.h"
 #include "script/script_command.h"
@@ -55,17 +56,16 @@ struct Method {
     int method;
 };
 
-// The values of KEFOHandle's quantification methods.
-const Method quantificationMethods[] = {{"rare-event-approximation", 2}, {"REA", 2}, {"mincut-upper-bound", 3},
-                                        {"MCUB", 3},                     {"pivotal-upper-bound", 4}, {"PUB", 4}};
-// The values of KEFOOrderingManager's heuristics.
-const Method orderingHeuristics[] = {{"pure-DFLM", 1}, {"DFLM", 2}, {"CPFLM", 3}, {"SCG-OAF", 4}, {"SCG-DPN", 5}};
-const int defaultOrderingHeuristic = 2;
+const Method quantificationMethods[] = {{"rare-event-approximation", KEFOHandle::RareEventApproximation},
+                                        {"REA", KEFOHandle::RareEventApproximation},
+                                        {"mincut-upper-bound", KEFOHandle::MincutUpperBound},
+                                        {"MCUB", KEFOHandle::MincutUpperBound},
+                                        {"pivotal-upper-bound", KEFOHandle::PivotalUpperBound},
+                                        {"PUB", KEFOHandle::PivotalUpperBound}};
 
-template <std::size_t N>
-int LookForMethod(const Method (&methods)[N], const char* word) {
+int LookForQuantificationMethod(const char* word) {
     if (word == nullptr) return 0;
-    for (const Method& m : methods)
+    for (const Method& m : quantificationMethods)
         if (std::strcmp(m.word, word) == 0) return m.method;
     return 0;
 }
@@ -345,7 +345,7 @@ int KEFOInterpreter::_GetOptionQuantificationMethod(int& errors, KEFOScriptComma
     std::string settingText = setting;
     const char* word = _GetSymbolOption(errors, command, "quantification-method", settingText.c_str());
     if (errors != before || word == nullptr) return 0;
-    int method = LookForMethod(quantificationMethods, word);
+    int method = LookForQuantificationMethod(word);
     if (method == 0) RaiseError(errors, 11068, command, word);
     return method;
 }
@@ -357,11 +357,11 @@ int KEFOInterpreter::_GetOptionVariableOrderingHeuristic(int& errors, KEFOScript
     if (setting != nullptr && setting->GetValue().IsSymbol()) settingText = setting->GetValueAsSymbol();
     const int before = errors;
     const char* word = _GetSymbolOption(errors, command, "variable-ordering-heuristic", settingText.c_str());
-    if (errors != before || word == nullptr) return defaultOrderingHeuristic;
-    int heuristic = LookForMethod(orderingHeuristics, word);
+    if (errors != before || word == nullptr) return KEFOOrderingManager::DFLM;
+    int heuristic = KEFOOrderingManager::GetHeuristic(word);
     if (heuristic == 0) {
         RaiseError(errors, 11069, command, word);
-        return defaultOrderingHeuristic;
+        return KEFOOrderingManager::DFLM;
     }
     return heuristic;
 }
