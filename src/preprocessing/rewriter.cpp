@@ -120,11 +120,19 @@ void KEFORewriter::BuildPreprocessedModel(int& errors, KEFOModel* model, KEFOVar
     if (errors != 0) return;
     Reset();
     PushDownNegations(errors, model, top);
-    PropagateConstants(errors, model, top);
-    DereferenceVariables(errors, model, top);
-    ModularizeSingletons(errors, model, top);
-    CoalesceGates(errors, model, top);
-    RemoveDuplicatedChildren(errors, model, top);
+    if (errors != 0) return;
+    // Constants and chains of references only take references away or move
+    // them to descendants: one cone serves both. The singleton modules need
+    // exact counts, so a fresh cone; coalescing and the removal of
+    // duplicates keep it valid again.
+    KEFORewriterCone cone(top);
+    _PropagateConstants(model, cone);
+    _DereferenceVariables(model, cone);
+    cone.Build(top);
+    _ModularizeSingletons(model, cone);
+    _CoalesceGates(model, cone);
+    _RemoveDuplicatedChildren(model, cone);
+    cone.Clear();
     LayerModel(errors, model, top);
     GroupChildren(errors, model, top);
     DetectModules(errors, model, top);

@@ -33,6 +33,7 @@ class KEFOGate;
 class KEFOInterpreter;
 class KEFOMessenger;
 class KEFOModel;
+class KEFORewriterCone;
 class KEFOVariable;
 
 class KEFORewriter {
@@ -115,6 +116,16 @@ public:
                     const char* a3 = nullptr);
 
 private:
+    // The passes over a cone collected beforehand (BuildPreprocessedModel
+    // shares one cone between passes that keep it valid: they only remove
+    // references or redirect them to descendants, or add variables they
+    // handle themselves).
+    void _PropagateConstants(KEFOModel* model, const KEFORewriterCone& cone);
+    void _DereferenceVariables(KEFOModel* model, const KEFORewriterCone& cone);
+    void _ModularizeSingletons(KEFOModel* model, const KEFORewriterCone& cone);
+    void _CoalesceGates(KEFOModel* model, const KEFORewriterCone& cone);
+    void _RemoveDuplicatedChildren(KEFOModel* model, const KEFORewriterCone& cone);
+
     KEFOMessenger* _GetMessenger() const;
     // The opposite ("not-" name) of a variable; made when missing.
     KEFOVariable* _NewOppositeVariable(KEFOModel* model, KEFOVariable* variable);

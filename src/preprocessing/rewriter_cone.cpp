@@ -27,28 +27,63 @@ void KEFORewriterCone::RedirectReference(KEFOGate* reference, KEFOVariable* vari
     if (variable->GetPath() != nullptr) reference->SetReferredPortPath(variable->GetPath()->Copy());
 }
 
+namespace {
+
+// Work stacks of the formula walks, kept from one call to the next (the
+// walks do not call one another, and the library runs on one thread).
+std::vector<KEFOGate*>& ReferenceStack() {
+    static std::vector<KEFOGate*> stack;
+    return stack;
+}
+
+}  // namespace
+
 void KEFORewriterCone::CollectReferences(KEFOGate* root, std::vector<KEFOGate*>& out) {
     if (root == nullptr) return;
     if (root->IsReference()) {
         out.push_back(root);
         return;
     }
-    std::vector<KEFOGate*> stack{root};
-    while (!stack.empty()) {
-        KEFOGate* gate = stack.back();
-        stack.pop_back();
-        if (gate->IsReference()) {
-            out.push_back(gate);
+    // Most definitions are one connective over references: their children
+    // are read in a loop, and only nested gates go through the stack.
+    std::vector<KEFOGate*>& stack = ReferenceStack();
+    for (KEFOTerm* c = root->GetFirstChild(); c != nullptr; c = c->GetNextSibling()) {
+        if (!c->IsGate()) continue;
+        KEFOGate* child = static_cast<KEFOGate*>(c);
+        if (child->IsReference()) {
+            out.push_back(child);
             continue;
         }
-        for (KEFOTerm* c = gate->GetLastChild(); c != nullptr; c = c->GetPreviousSibling()) {
-            if (c->IsGate()) stack.push_back(static_cast<KEFOGate*>(c));
+        stack.clear();
+        stack.push_back(child);
+        while (!stack.empty()) {
+            KEFOGate* gate = stack.back();
+            stack.pop_back();
+            if (gate->IsReference()) {
+                out.push_back(gate);
+                continue;
+            }
+            for (KEFOTerm* g = gate->GetLastChild(); g != nullptr; g = g->GetPreviousSibling()) {
+                if (g->IsGate()) stack.push_back(static_cast<KEFOGate*>(g));
+            }
         }
     }
 }
 
 void KEFORewriterCone::CollectNodesInPostOrder(KEFOGate* root, std::vector<KEFOGate*>& out) {
     if (root == nullptr) return;
+    // A node whose children have no children comes after them at once.
+    bool flat = true;
+    for (KEFOTerm* c = root->GetFirstChild(); c != nullptr && flat; c = c->GetNextSibling()) {
+        flat = c->GetFirstChild() == nullptr;
+    }
+    if (flat) {
+        for (KEFOTerm* c = root->GetFirstChild(); c != nullptr; c = c->GetNextSibling()) {
+            if (c->IsGate()) out.push_back(static_cast<KEFOGate*>(c));
+        }
+        out.push_back(root);
+        return;
+    }
     struct Frame {
         KEFOGate* gate;
         bool expanded;

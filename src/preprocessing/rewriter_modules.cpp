@@ -30,6 +30,10 @@ bool IsSingletonLiteral(KEFOGate* gate) {
 void KEFORewriter::ModularizeSingletons(int& errors, KEFOModel* model, KEFOVariable* top) {
     if (errors != 0 || model == nullptr || top == nullptr) return;
     KEFORewriterCone cone(top);
+    _ModularizeSingletons(model, cone);
+}
+
+void KEFORewriter::_ModularizeSingletons(KEFOModel* model, const KEFORewriterCone& cone) {
     const std::vector<KEFOVariable*>& variables = cone.GetVariables();
     // Local reference counts: references met in the definitions of the
     // cone, each definition counted once.

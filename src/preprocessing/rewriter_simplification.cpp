@@ -187,6 +187,10 @@ void SimplifyNode(KEFOModel* model, KEFOVariable* variable, KEFOGate* gate) {
 void KEFORewriter::PropagateConstants(int& errors, KEFOModel* model, KEFOVariable* top) {
     if (errors != 0 || model == nullptr || top == nullptr) return;
     KEFORewriterCone cone(top);
+    _PropagateConstants(model, cone);
+}
+
+void KEFORewriter::_PropagateConstants(KEFOModel* model, const KEFORewriterCone& cone) {
     std::vector<KEFOGate*> nodes;
     for (KEFOVariable* variable : cone.GetVariables()) {
         if (variable->IsStateVariable()) continue;
@@ -205,6 +209,10 @@ void KEFORewriter::PropagateConstants(int& errors, KEFOModel* model, KEFOVariabl
 void KEFORewriter::DereferenceVariables(int& errors, KEFOModel* model, KEFOVariable* top) {
     if (errors != 0 || model == nullptr || top == nullptr) return;
     KEFORewriterCone cone(top);
+    _DereferenceVariables(model, cone);
+}
+
+void KEFORewriter::_DereferenceVariables(KEFOModel* model, const KEFORewriterCone& cone) {
     // End of the chain that starts at each variable defined by a literal:
     // the first variable defined otherwise, and the polarity of the chain.
     struct Link {
@@ -296,6 +304,10 @@ bool IsAndOr(const KEFOGate* gate) { return gate->GetType() == KEFOGate::And || 
 void KEFORewriter::RemoveDuplicatedChildren(int& errors, KEFOModel* model, KEFOVariable* top) {
     if (errors != 0 || model == nullptr || top == nullptr) return;
     KEFORewriterCone cone(top);
+    _RemoveDuplicatedChildren(model, cone);
+}
+
+void KEFORewriter::_RemoveDuplicatedChildren(KEFOModel* model, const KEFORewriterCone& cone) {
     LiteralMarks marks;
     std::vector<KEFOGate*> nodes;
     for (KEFOVariable* variable : cone.GetVariables()) {
@@ -323,6 +335,10 @@ void KEFORewriter::RemoveDuplicatedChildren(int& errors, KEFOModel* model, KEFOV
 void KEFORewriter::CoalesceGates(int& errors, KEFOModel* model, KEFOVariable* top) {
     if (errors != 0 || model == nullptr || top == nullptr) return;
     KEFORewriterCone cone(top);
+    _CoalesceGates(model, cone);
+}
+
+void KEFORewriter::_CoalesceGates(KEFOModel* model, const KEFORewriterCone& cone) {
     long budget = coalescingBudget + cone.CountTerms();
     LiteralMarks marks;
     std::vector<KEFOGate*> nodes;
