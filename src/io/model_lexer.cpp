@@ -1,6 +1,5 @@
 #include "io/model_lexer.h"
 
-#include <cctype>
 #include <cstring>
 
 namespace {
@@ -28,8 +27,9 @@ const KeywordEntry keywordTable[] = {
     {691, "beta-factor"}, {692, "MGL"}, {693, "alpha-factor"}, {694, "phi-factor"}, {800, "pure-model"},
 };
 
-bool IsIdentifierStart(int c) { return c == '_' || (c < 128 && std::isalpha(c)); }
-bool IsIdentifierPart(int c) { return c == '_' || c == '-' || (c < 128 && std::isalnum(c)); }
+bool IsLetter(int c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsIdentifierStart(int c) { return c == '_' || IsLetter(c); }
+bool IsIdentifierPart(int c) { return c == '_' || c == '-' || IsLetter(c) || (c >= '0' && c <= '9'); }
 bool IsDigit(int c) { return c >= '0' && c <= '9'; }
 const char singleCharacterTokens[] = "#()*+,-/:;<=>[]{}";
 }  // namespace
@@ -169,22 +169,6 @@ void KEFOModelLexer::PrintTokens(FILE* file) {
     for (const KEFOToken& token : _tokens)
         std::fprintf(file, "%d %d:%d %s\n", token.GetKind(), token.GetLine(), token.GetColumn(),
                      token.GetText().c_str());
-}
-
-int KEFOModelLexer::_Peek(std::size_t offset) const {
-    std::size_t at = _position + offset;
-    return at < _buffer.size() ? static_cast<unsigned char>(_buffer[at]) : -1;
-}
-
-void KEFOModelLexer::_Advance() {
-    if (_position >= _buffer.size()) return;
-    if (_buffer[_position] == '\n') {
-        ++_line;
-        _column = 1;
-    } else {
-        ++_column;
-    }
-    ++_position;
 }
 
 void KEFOModelLexer::_Emit(int code, std::string text, int line, int column) {

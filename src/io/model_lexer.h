@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 class KEFOModelLexer {
     PLOV_MANAGED_ALLOCATION(KEFOModelLexer)
@@ -102,12 +103,25 @@ public:
 
 private:
     bool _ScanToken();
-    int _Peek(std::size_t offset = 0) const;
-    void _Advance();
+    // The byte `offset` places ahead (0 to 255), -1 past the end.
+    int _Peek(std::size_t offset = 0) const {
+        std::size_t at = _position + offset;
+        return at < _buffer.size() ? static_cast<unsigned char>(_buffer[at]) : -1;
+    }
+    void _Advance() {
+        if (_position >= _buffer.size()) return;
+        if (_buffer[_position] == '\n') {
+            ++_line;
+            _column = 1;
+        } else {
+            ++_column;
+        }
+        ++_position;
+    }
     void _Emit(int code, std::string text, int line, int column);
 
     std::map<int, std::string> _keywordsByCode;
-    std::map<std::string, int> _keywordsByText;
+    std::unordered_map<std::string, int> _keywordsByText;
     std::string _buffer;
     std::size_t _position = 0;
     int _line = 1;
