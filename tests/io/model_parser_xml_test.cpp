@@ -159,6 +159,10 @@ TEST(KEFOModelParserXMLTest, BlocksClassesAndCCFGroups) {
     EXPECT_EQ(Dump(group->GetFactor(2)), "0.1");
     EXPECT_EQ(Dump(group->GetFactor(3)), "0.2");
     EXPECT_EQ(Dump(group->GetDistribution()), "0.001");
+    // A gate without formula has no definition (the checker reports it).
+    auto bare = ReadXML("<open-psa><define-gate name=\"g\"><label>l</label></define-gate></open-psa>");
+    EXPECT_TRUE(Variable(bare->model.get(), "g")->IsFlowVariable());
+    EXPECT_EQ(Variable(bare->model.get(), "g")->GetDefinition(), nullptr);
     // Pure models take names whole and refuse structural elements.
     auto pure = ReadXML("<open-psa pure=\"true\"><define-gate name=\"a.b\"><event name=\"c.d\"/></define-gate></open-psa>");
     EXPECT_EQ(pure->model->GetFirstDeclaration()->GetPath()->GetNumberOfIdentifiers(), 1);
