@@ -355,3 +355,46 @@ TEST_F(CommandsTest, MemoryExhaustionAnywhereInTheCommands) {
     EXPECT_EQ(File("results.txt"), normal);
     EXPECT_EQ(out, normalOut);
 }
+
+// The cutoff and handle options through a build that reads them, and the
+// handles it leaves, listed and removed.
+TEST_F(CommandsTest, CutoffOptionsAndHandlesOfABuild) {
+    Write("full.sbe", std::string(textualModel) + "basic-event e3 = 0.2;\n");
+    struct Case {
+        const char* options;
+        int code;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"minimum-probability = 2", 11307, "The value of option minimum-probability is out of range."},
+        {"minimum-contribution = -0.5", 11307, "The value of option minimum-contribution is out of range."},
+        {"maximum-order = 3.5", 11303, "The value of option maximum-order must be an integer."},
+        {"maximum-number = -1", 11307, "The value of option maximum-number is out of range."},
+        {"weight-scale-factor = 1.5", 11307, "The value of option weight-scale-factor is out of range."},
+        {"weight-scale-factor = 11", 11307, "The value of option weight-scale-factor is out of range."},
+        {"target-handle = \"W\"", 11305, "The value of option target-handle must be an identifier."},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Run(std::string("load model \"full.sbe\";\nbuild WBDD top ") + c.options + ";\n"), 1) << c.options;
+        EXPECT_EQ(err, Error(c.code, 2, c.text)) << c.options;
+    }
+    // A setting out of range is caught as well.
+    EXPECT_EQ(Run("load model \"full.sbe\";\nset option maximum-order (-3);\nbuild WBDD top;\n"), 1);
+    EXPECT_EQ(err, Error(11307, 3, "The value of option maximum-order is out of range."));
+    // Options no getter reads are ignored; bounds themselves are accepted.
+    EXPECT_EQ(Run("load model \"full.sbe\";\n"
+                  "build WBDD top minimum-probability = 1 weight-scale-factor = 2 maximum-order = 0 colour = red "
+                  "target-handle = W keep-intermediate-BDD-handles = false;\n"
+                  "build BDD top target-handle = B keep-intermediate-BDD-handles = false;\n"
+                  "print handles output = \"before.txt\";\nreset source-handle top W;\nprint handles;\n"
+                  "reset source-handle top W;\n"),
+              1);
+    EXPECT_EQ(File("before.txt"), "top\tB\tBDD\ntop\tW\tBDD\n");
+    EXPECT_EQ(File("results.txt"), "top\tB\tBDD\n");
+    EXPECT_EQ(err, Error(11067, 7, "No handle W"));
+    // A load drops the target model and its handles.
+    EXPECT_EQ(Run("load model \"full.sbe\";\nbuild BDD top;\nload model \"m2.xml\" format = open-psa;\n"
+                  "print handles;\n"),
+              1);
+    EXPECT_EQ(err, Error(11001, 4, "The target model has not been built yet."));
+}
