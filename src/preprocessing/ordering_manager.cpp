@@ -476,19 +476,18 @@ void KEFOOrderingManager::DefineOrderingDFLM(KEFOVariable* top, int ordering) {
     ResetParentsAndChildrenLists();
 }
 
-// CPFLM (counted-parents, left-most first). A variable is placed only when
-// the last of its parents has been placed: every variable of the cone starts
-// with the count of its distinct parents in the cone; the walk starts at
-// the top and, each time it places a variable (rank = next value of a
-// counter from 1; basic events and modules take the next index), counts down
-// the parents still to be processed of each of its children, left-most
-// first; a child whose count reaches 0 is placed next (the walk is
-// depth-first: the children released by a variable are placed before the
-// variables released earlier, the left-most first). A shared sub-tree thus
-// comes after every gate that uses it, nearer the leaves of the order, where
-// the BDDs of its parents meet it last. Variables on a cycle, which the
-// count never releases, are placed afterwards in depth-first order. Then the
-// children of the commutative gates are sorted by rank.
+// CPFLM (counted parents, left-most first). Every variable of the cone
+// starts with the count of its distinct parents in the cone. The walk is
+// depth-first from the top; when it enters a gate it counts down, for each
+// of the gate's children, the parents still to be processed, and then goes
+// into the children not entered yet in increasing order of that count, the
+// left-most first among equal counts: the children whose last parent is
+// this gate come first, the children still shared with gates not yet
+// processed after them (nearer the leaves of the order, where the diagrams
+// of their other parents meet them too). Each variable ranks by the order
+// in which the walk enters it (from 1); basic events and modules take the
+// next index when entered. Then the children of the commutative gates are
+// sorted by rank.
 void KEFOOrderingManager::DefineOrderingCPFLM(KEFOVariable* top, int ordering) {
     if (top == nullptr) return;
     _StartRun();
@@ -497,29 +496,39 @@ void KEFOOrderingManager::DefineOrderingCPFLM(KEFOVariable* top, int ordering) {
     _ranks.assign(n, 0.0);
     std::vector<int> pending(n);
     for (std::size_t i = 0; i < n; ++i) pending[i] = static_cast<int>(_parents[i].size());
-    std::vector<char> placed(n, 0);
+    std::vector<char> entered(n, 0);
+    struct Frame {
+        int number;
+        std::size_t next;
+        std::vector<int> order;
+    };
+    std::vector<Frame> stack;
     int counter = 0;
-    auto place = [&](int v) {
-        placed[v] = 1;
+    auto enter = [&](int v) {
+        entered[v] = 1;
         _ranks[v] = ++counter;
         if (v != 0 && IsStateVariableOrModule(_cone[v])) _GiveIndex(_cone[v], ordering);
-    };
-    std::vector<int> ready{0};
-    std::vector<int> released;
-    while (!ready.empty()) {
-        const int v = ready.back();
-        ready.pop_back();
-        if (placed[v]) continue;
-        place(v);
-        released.clear();
+        Frame frame{v, 0, {}};
         for (KEFOVariable* child : _children[v]) {
             const int c = _GetNumber(child);
-            if (c > 0 && !placed[c] && --pending[c] == 0) released.push_back(c);
+            if (c <= 0) continue;
+            --pending[c];
+            frame.order.push_back(c);
         }
-        for (auto it = released.rbegin(); it != released.rend(); ++it) ready.push_back(*it);
+        std::stable_sort(frame.order.begin(), frame.order.end(),
+                         [&pending](int x, int y) { return pending[x] < pending[y]; });
+        stack.push_back(std::move(frame));
+    };
+    enter(0);
+    while (!stack.empty()) {
+        Frame& frame = stack.back();
+        if (frame.next < frame.order.size()) {
+            const int c = frame.order[frame.next++];
+            if (!entered[c]) enter(c);
+            continue;
+        }
+        stack.pop_back();
     }
-    for (std::size_t i = 0; i < n; ++i)
-        if (!placed[i]) place(static_cast<int>(i));
     _SortChildrenOfCommutativeGatesByRank(top);
     ResetParentsAndChildrenLists();
 }

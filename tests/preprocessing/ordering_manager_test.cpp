@@ -163,19 +163,39 @@ TEST_F(Ordering, TheEntryTableGrowsForLargeModels) {
     EXPECT_EQ(manager.GetModelVariable(20000), events.back());
 }
 
-TEST_F(Ordering, CPFLMPlacesASharedVariableAfterAllItsParents) {
-    MakeSharedModel();
+TEST_F(Ordering, CPFLMGoesIntoTheChildrenOfFewestPendingParentsFirst) {
+    // top = or(g1, g2); g1 = and(s, b); g2 = and(s, c); s = or(d, e).
+    b = Event("b");
+    c = Event("c");
+    d = Event("d");
+    e = Event("e");
+    s = Gate("s", model->NewOr({Ref(d), Ref(e)}));
+    g1 = Gate("g1", model->NewAnd({Ref(s), Ref(b)}));
+    g2 = Gate("g2", model->NewAnd({Ref(s), Ref(c)}));
+    top = Gate("top", model->NewOr({Ref(g1), Ref(g2)}));
     ordering.DefineOrdering(top, KEFOOrderingManager::BDDOrdering, KEFOOrderingManager::CPFLM);
-    // top, then g1 (b; s waits for g2), a, g2 (s released: d, e; then c).
+    // In g1, b has no parent left to process and s still has g2: b first.
     EXPECT_EQ(Index(b), 1);
-    EXPECT_EQ(Index(a), 2);
-    EXPECT_EQ(Index(d), 3);
-    EXPECT_EQ(Index(e), 4);
-    EXPECT_EQ(Index(c), 5);
-    // Ranks: top 1, g1 2, b 3, a 4, g2 5, s 6, d 7, e 8, c 9.
-    EXPECT_EQ(Children(g2), "s c ");
+    EXPECT_EQ(Index(d), 2);
+    EXPECT_EQ(Index(e), 3);
+    EXPECT_EQ(Index(c), 4);
+    // Ranks: top 1, g1 2, b 3, s 4, d 5, e 6, g2 7, c 8.
     EXPECT_EQ(Children(g1), "b s ");
-    EXPECT_EQ(Children(top), "g1 a g2 ");
+    EXPECT_EQ(Children(g2), "s c ");
+    // DFLM keeps the first encounter: s (and d, e) before b.
+    model.reset(new KEFOModel());
+    manager.Reset();
+    b = Event("b");
+    c = Event("c");
+    d = Event("d");
+    e = Event("e");
+    s = Gate("s", model->NewOr({Ref(d), Ref(e)}));
+    g1 = Gate("g1", model->NewAnd({Ref(s), Ref(b)}));
+    g2 = Gate("g2", model->NewAnd({Ref(s), Ref(c)}));
+    top = Gate("top", model->NewOr({Ref(g1), Ref(g2)}));
+    ordering.DefineOrdering(top, KEFOOrderingManager::BDDOrdering, KEFOOrderingManager::DFLM);
+    EXPECT_EQ(Index(d), 1);
+    EXPECT_EQ(Index(b), 3);
 }
 
 TEST_F(Ordering, SCGWalksTheSortedChildren) {
