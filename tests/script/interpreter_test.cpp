@@ -426,6 +426,7 @@ TEST(InterpreterTrace, WritesOnlyWhileATraceFileIsSet) {
 TEST(KefoDemo, RunsToTheEnd) {
     kefotest::TemporaryDirectory directory;
     kefotest::WriteFile(directory.File("demo.kefo"), ReadFile(KEFO_SOURCE_DIR "/examples/demo.kefo"));
+    kefotest::WriteFile(directory.File("pumps.sbe"), ReadFile(KEFO_SOURCE_DIR "/examples/pumps.sbe"));
     kefotest::HostRun run = kefotest::RunHost(directory, "demo.kefo");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
@@ -434,4 +435,7 @@ TEST(KefoDemo, RunsToTheEnd) {
     EXPECT_NE(report.find("set option mission-time [0, 8760, 87600];\n"), std::string::npos);
     EXPECT_NE(report.find("set option order-bound 7;\n"), std::string::npos);
     EXPECT_NE(report.find("set option minimum-probability 1e-09;\n"), std::string::npos);
+    std::string printed = ReadFile(directory.File("pumps-printed.sbe"));
+    EXPECT_NE(printed.find("gate top \"\"\"no water in the tank\"\"\" = no-flow or tank-rupture;\n"), std::string::npos)
+        << printed;
 }
