@@ -14,6 +14,7 @@
 #include "support/xml_printer.h"
 
 #include <chrono>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -128,6 +129,9 @@ public:
 
     // "Pr", "REA", "MCUB", "PUB" for the methods 1 to 4; "" otherwise.
     static const char* GetQuantificationMethodAcronym(int method);
+    // Writes value as "%.<digits>g" does (digits from 1 to 17) into out,
+    // which has room for 32 characters; answers the number written.
+    static std::size_t FormatRealWithDigits(double value, int digits, char* out);
 
     // ---- Minimal cutsets. The columns asked for, in this order: rank,
     // order, probability, contribution, failure intensity.
@@ -199,13 +203,20 @@ private:
     // Reports.
     void _PrintCutsetsOfZBDD(KEFOBDDHandle* handle, PLOVStream* stream);
     void _Header(KEFOHandle* handle, PLOVStream* stream);
-    // Line assembly.
+    // Line assembly, straight into the output buffer.
+    void _Append(const char* text, std::size_t size) {
+        if (_bufferUsed + size > _buffer.size()) _GrowBuffer(size);
+        std::memcpy(_buffer.data() + _bufferUsed, text, size);
+        _bufferUsed += size;
+    }
     void _Text(const char* text);
-    void _Text(const std::string& text) { _line.append(text); }
-    void _Separator() { _line.append(_valueSeparator); }
+    void _Text(const std::string& text) { _Append(text.data(), text.size()); }
+    void _Separator() { _Append(_valueSeparator.data(), _valueSeparator.size()); }
     void _Real(double value);
     void _Integer(long long value);
-    // Writes the line (with its newline) and flushes when due.
+    void _GrowBuffer(std::size_t size);
+    // Ends the line; hands the buffer to the stream when it is full, and
+    // flushes when a tenth of a second has passed since the last flush.
     void _EndLine(PLOVStream* stream);
     // Writes what is pending and flushes the stream.
     void _EndReport(PLOVStream* stream);
@@ -223,8 +234,8 @@ private:
     KEFOBDDManager* _manager = nullptr;
 
     int _reportDigits = 6;
-    std::string _line;
-    std::string _pending;
+    std::vector<char> _buffer;
+    std::size_t _bufferUsed = 0;
     int _linesSinceClockCheck = 0;
     std::chrono::steady_clock::time_point _lastFlush;
 };

@@ -19,6 +19,7 @@
 #include "support/stream.h"
 
 #include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <cstring>
 #include <unordered_set>
@@ -35,6 +36,146 @@ const char* NameOf(const KEFOVariable* variable) { return variable != nullptr ? 
 
 }  // namespace
 
+namespace {
+
+const unsigned __int128 one128 = 1;
+
+// 10^n for n in [0, 17].
+std::uint64_t PowerOfTen(int n) {
+    std::uint64_t p = 1;
+    while (n-- > 0) p *= 10;
+    return p;
+}
+
+// 5^k for k in [0, 32] (below 2^75).
+struct PowersOfFive {
+    unsigned __int128 value[33];
+    PowersOfFive() {
+        value[0] = 1;
+        for (int k = 1; k <= 32; ++k) value[k] = value[k - 1] * 5;
+    }
+};
+const PowersOfFive powersOfFive;
+
+// The digits of round(v x 10^k) for v = m x 2^q (k in [0, 32], so that m x
+// 5^k fits 128 bits), rounded half to even as printf rounds the exact
+// binary value; false when the result leaves the 64-bit range.
+bool ScaledRound(std::uint64_t m, int q, int k, std::uint64_t& n) {
+    const unsigned __int128 x = static_cast<unsigned __int128>(m) * powersOfFive.value[k];
+    const int shift = q + k;
+    if (shift >= 0) {
+        if (shift >= 64 || (x >> (64 - shift)) != 0) return false;
+        n = static_cast<std::uint64_t>(x << shift);
+        return true;
+    }
+    const int right = -shift;
+    if (right >= 127) return false;
+    const unsigned __int128 quotient = x >> right;
+    const unsigned __int128 remainder = x & ((one128 << right) - 1);
+    const unsigned __int128 half = one128 << (right - 1);
+    if (quotient >> 64 != 0) return false;
+    n = static_cast<std::uint64_t>(quotient);
+    if (remainder > half || (remainder == half && (n & 1u) != 0)) ++n;
+    return true;
+}
+
+}  // namespace
+
+// "%.<digits>g" without printf: the exact decimal rounding of the binary
+// value by 128-bit integer arithmetic for the usual magnitudes (1e-27 to
+// 1e<digits>), std::to_chars (printf's own rules) otherwise.
+std::size_t KEFOModelPrinter::FormatRealWithDigits(double value, int digits, char* out) {
+    if (digits < 1) digits = 1;
+    if (digits > 17) digits = 17;
+    char* p = out;
+    if (value == 0.0 && !std::signbit(value)) {
+        *p = '0';
+        return 1;
+    }
+    if (std::isfinite(value) && value != 0.0) {
+        // value = m x 2^q with m below 2^53, read from the bits.
+        std::uint64_t bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        const int biased = static_cast<int>((bits >> 52) & 0x7ff);
+        std::uint64_t m = bits & ((std::uint64_t(1) << 52) - 1);
+        int q;
+        if (biased == 0) {
+            q = -1074;  // subnormal
+        } else {
+            m |= std::uint64_t(1) << 52;
+            q = biased - 1075;
+        }
+        // floor(log10(value)) within one: log10(2) ~ 78913 / 2^18, applied
+        // to the position of the highest bit.
+        const int highest = 63 - __builtin_clzll(m);
+        const int binaryExponent = q + highest;
+        int e = binaryExponent >= 0 ? (binaryExponent * 78913) >> 18 : -((-binaryExponent * 78913 + (1 << 18) - 1) >> 18);
+        const std::uint64_t low = PowerOfTen(digits - 1);
+        const std::uint64_t high = low * 10;
+        std::uint64_t n = 0;
+        bool done = false;
+        for (int attempt = 0; attempt < 4; ++attempt) {
+            const int k = digits - 1 - e;
+            if (k < 0 || k > 32 || !ScaledRound(m, q, k, n)) break;
+            if (n >= high) {
+                ++e;
+            } else if (n < low) {
+                --e;
+            } else {
+                done = true;
+                break;
+            }
+        }
+        if (done) {
+            if (value < 0.0) *p++ = '-';
+            char d[20];
+            for (int i = digits - 1; i >= 0; --i) {
+                d[i] = static_cast<char>('0' + n % 10);
+                n /= 10;
+            }
+            int significant = digits;
+            while (significant > 1 && d[significant - 1] == '0') --significant;
+            if (e >= -4 && e < digits) {
+                if (e >= 0) {
+                    for (int i = 0; i <= e; ++i) *p++ = d[i];
+                    if (significant > e + 1) {
+                        *p++ = '.';
+                        for (int i = e + 1; i < significant; ++i) *p++ = d[i];
+                    }
+                } else {
+                    *p++ = '0';
+                    *p++ = '.';
+                    for (int i = 0; i < -e - 1; ++i) *p++ = '0';
+                    for (int i = 0; i < significant; ++i) *p++ = d[i];
+                }
+            } else {
+                *p++ = d[0];
+                if (significant > 1) {
+                    *p++ = '.';
+                    for (int i = 1; i < significant; ++i) *p++ = d[i];
+                }
+                *p++ = 'e';
+                int x = e;
+                if (x < 0) {
+                    *p++ = '-';
+                    x = -x;
+                } else {
+                    *p++ = '+';
+                }
+                if (x >= 100) *p++ = static_cast<char>('0' + x / 100);
+                *p++ = static_cast<char>('0' + x / 10 % 10);
+                *p++ = static_cast<char>('0' + x % 10);
+            }
+            return static_cast<std::size_t>(p - out);
+        }
+    }
+    std::to_chars_result result = std::to_chars(out, out + 32, value, std::chars_format::general, digits);
+    if (result.ec == std::errc()) return static_cast<std::size_t>(result.ptr - out);
+    const std::string text = PLOVStream::FormatDouble(value, digits);
+    std::memcpy(out, text.data(), text.size() < 32 ? text.size() : 32);
+    return text.size() < 32 ? text.size() : 32;
+}
+
 const char* KEFOModelPrinter::GetQuantificationMethodAcronym(int method) {
     switch (method) {
     case KEFOHandle::ExactProbability: return "Pr";
@@ -48,67 +189,61 @@ const char* KEFOModelPrinter::GetQuantificationMethodAcronym(int method) {
 // --- line assembly -------------------------------------------------------------
 
 void KEFOModelPrinter::_Text(const char* text) {
-    if (text != nullptr) _line.append(text);
+    if (text != nullptr) _Append(text, std::strlen(text));
 }
 
-// The "%.<n>g" form; std::to_chars with a precision gives exactly what
-// printf gives, without the locale and format parsing.
+void KEFOModelPrinter::_GrowBuffer(std::size_t size) {
+    std::size_t capacity = _buffer.size() < pendingCapacity ? pendingCapacity : _buffer.size();
+    while (_bufferUsed + size > capacity) capacity *= 2;
+    _buffer.resize(capacity);
+}
+
 void KEFOModelPrinter::_Real(double value) {
-    char buffer[64];
-    std::to_chars_result result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general,
-                                                _reportDigits);
-    if (result.ec == std::errc()) {
-        _line.append(buffer, static_cast<std::size_t>(result.ptr - buffer));
-    } else {
-        _line.append(PLOVStream::FormatDouble(value, _reportDigits));
-    }
+    if (_bufferUsed + 32 > _buffer.size()) _GrowBuffer(32);
+    _bufferUsed += FormatRealWithDigits(value, _reportDigits, _buffer.data() + _bufferUsed);
 }
 
 void KEFOModelPrinter::_Integer(long long value) {
-    char buffer[32];
-    std::to_chars_result result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    _line.append(buffer, static_cast<std::size_t>(result.ptr - buffer));
+    char text[32];
+    std::to_chars_result result = std::to_chars(text, text + sizeof text, value);
+    _Append(text, static_cast<std::size_t>(result.ptr - text));
 }
 
 void KEFOModelPrinter::_BeginReport(PLOVStream* stream) {
     _reportDigits = stream != nullptr ? stream->GetNumberOfSignificantDigits() : 6;
-    _line.clear();
-    _pending.clear();
+    _bufferUsed = 0;
     _linesSinceClockCheck = 0;
     _lastFlush = std::chrono::steady_clock::now();
 }
 
 void KEFOModelPrinter::_EndLine(PLOVStream* stream) {
-    _line.push_back('\n');
-    _pending.append(_line);
-    _line.clear();
+    _Append("\n", 1);
     if (stream == nullptr) {
-        _pending.clear();
+        _bufferUsed = 0;
         return;
     }
-    if (_pending.size() >= pendingCapacity) {
-        stream->Write(_pending.data(), _pending.size());
-        _pending.clear();
+    if (_bufferUsed >= pendingCapacity) {
+        stream->Write(_buffer.data(), _bufferUsed);
+        _bufferUsed = 0;
     }
     if (++_linesSinceClockCheck < linesPerClockCheck) return;
     _linesSinceClockCheck = 0;
     const std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now();
     if (now - _lastFlush < flushInterval) return;
-    if (!_pending.empty()) stream->Write(_pending.data(), _pending.size());
-    _pending.clear();
+    if (_bufferUsed > 0) stream->Write(_buffer.data(), _bufferUsed);
+    _bufferUsed = 0;
     stream->Flush();
     _lastFlush = now;
 }
 
 void KEFOModelPrinter::_EndReport(PLOVStream* stream) {
     if (stream != nullptr) {
-        if (!_pending.empty()) stream->Write(_pending.data(), _pending.size());
+        if (_bufferUsed > 0) stream->Write(_buffer.data(), _bufferUsed);
         stream->Flush();
     }
-    _pending.clear();
-    _line.clear();
-    // Long reports leave no large buffer behind.
-    if (_pending.capacity() > pendingCapacity * 2) std::string().swap(_pending);
+    _bufferUsed = 0;
+    // A long report leaves no large buffer behind.
+    if (_buffer.size() > 2 * pendingCapacity) std::vector<char>().swap(_buffer);
 }
 
 // --- minimal cutsets -----------------------------------------------------------
@@ -166,10 +301,33 @@ void KEFOModelPrinter::_PrintCutsetsOfZBDD(KEFOBDDHandle* handle, PLOVStream* st
     };
     std::vector<Pending> stack;
     KEFOMinimalCutset cutset(64);
-    std::vector<double> products;
-    products.reserve(64);
-    // The names of the indices met, looked up once.
-    std::vector<const char*> names;
+    // What the lines need of each index, looked up once: the probability,
+    // and the name copied into a pool where every name is followed by at
+    // least 16 spare bytes, so that names are copied by whole 16-byte
+    // blocks.
+    struct Index {
+        double probability;
+        std::size_t offset;
+        std::size_t size;
+        bool known;
+    };
+    std::vector<Index> indices(static_cast<std::size_t>(manager->GetSizeOfEntryTable()) + 1,
+                               Index{0.0, 0, 0, false});
+    std::vector<char> pool;
+    auto lookUp = [&](int index) -> const Index& {
+        if (index >= static_cast<int>(indices.size())) indices.resize(static_cast<std::size_t>(index) + 1, Index{0.0, 0, 0, false});
+        Index& data = indices[static_cast<std::size_t>(index)];
+        if (!data.known) {
+            const char* name = NameOf(manager->GetModelVariable(index));
+            data.probability = manager->GetProbability(index);
+            data.size = std::strlen(name);
+            data.offset = pool.size();
+            pool.insert(pool.end(), name, name + data.size);
+            pool.insert(pool.end(), 16, '\0');
+            data.known = true;
+        }
+        return data;
+    };
 
     stack.push_back(Pending{handle->GetRootNode(), 0, 1.0});
     while (!stack.empty()) {
@@ -183,7 +341,7 @@ void KEFOModelPrinter::_PrintCutsetsOfZBDD(KEFOBDDHandle* handle, PLOVStream* st
             if (!manager->IsLeafEmptySet(elseSon)) stack.push_back(Pending{elseSon, cutset.GetOrder(), probability});
             const int index = node->GetIndex();
             cutset.PushIndex(index);
-            probability *= manager->GetProbability(index);
+            probability *= lookUp(index).probability;
             node = node->GetThenSon();
         }
         if (!manager->IsLeafEmptyProduct(node)) continue;
@@ -215,14 +373,22 @@ void KEFOModelPrinter::_PrintCutsetsOfZBDD(KEFOBDDHandle* handle, PLOVStream* st
             _Real(manager->ComputeFailureIntensityOfMinimalCutset(&cutset));
         }
         const int order = cutset.GetOrder();
-        const int* indices = cutset.GetIndices();
+        const int* members = cutset.GetIndices();
+        const bool oneCharacterSeparator = _valueSeparator.size() == 1;
         for (int k = 0; k < order; ++k) {
-            if (anyColumn || k > 0) _Separator();
-            const int index = indices[k];
-            if (index >= static_cast<int>(names.size())) names.resize(static_cast<std::size_t>(index) + 1, nullptr);
-            const char*& name = names[static_cast<std::size_t>(index)];
-            if (name == nullptr) name = NameOf(manager->GetModelVariable(index));
-            _Text(name);
+            if (anyColumn || k > 0) {
+                if (oneCharacterSeparator) {
+                    _Append(_valueSeparator.data(), 1);
+                } else {
+                    _Separator();
+                }
+            }
+            const Index& data = lookUp(members[k]);
+            if (_bufferUsed + data.size + 16 > _buffer.size()) _GrowBuffer(data.size + 16);
+            char* to = _buffer.data() + _bufferUsed;
+            const char* from = pool.data() + data.offset;
+            for (std::size_t i = 0; i < data.size; i += 16) std::memcpy(to + i, from + i, 16);
+            _bufferUsed += data.size;
         }
         _EndLine(stream);
     }

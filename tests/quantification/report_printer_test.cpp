@@ -10,6 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <random>
+
 using quantificationtest::Products;
 using quantificationtest::SumOfProducts;
 
@@ -171,4 +176,37 @@ TEST(CountingReports, MatrixCellsAndOccurrences) {
     stream.Clear();
     printer.PrintNumbersOfOccurrencesOfVariablesInMinimalCutsets(m.zbdd, &stream);
     EXPECT_EQ("Variables\t#Occurrences\ne0\t2\ne1\t1\ne2\t1\n#Occurrences\t4\n#Variables\t3\n", stream.GetText());
+}
+
+TEST(RealFormat, SameTextAsPrintfOverMagnitudesDigitsAndTies) {
+    std::mt19937_64 random(7);
+    std::vector<double> values = {0.0, -0.0, 1.0, 0.5, 2.5, 0.125, 1e-5, 1e-4, 9.9999949e-5, 9.9999951e-5, 999999.5,
+                                  999999.4, 1e6, 123456789.0, 1e-27, 1e-28, 1e-300, 5e-324, 1.7976931348623157e308,
+                                  0.3, 0.1 + 0.2, 100.0, 1e21, -3.75, 0.0009999995, 0.00099999949};
+    for (int i = 0; i < 200000; ++i) {
+        // Uniform mantissas over a wide range of magnitudes, and short
+        // decimals (where ties and exact roundings sit).
+        const double exponent = std::uniform_real_distribution<double>(-32.0, 9.0)(random);
+        values.push_back(std::pow(10.0, exponent));
+        values.push_back(static_cast<double>(random() % 2000001) / std::pow(10.0, static_cast<double>(random() % 12)));
+    }
+    char mine[64];
+    char theirs[64];
+    for (int digits = 1; digits <= 17; ++digits) {
+        char format[16];
+        std::snprintf(format, sizeof format, "%%.%dg", digits);
+        const std::size_t step = digits == 6 ? 1 : 7;
+        for (std::size_t i = 0; i < values.size(); i += step) {
+            const std::size_t n = KEFOModelPrinter::FormatRealWithDigits(values[i], digits, mine);
+            std::snprintf(theirs, sizeof theirs, format, values[i]);
+            ASSERT_EQ(std::string(theirs), std::string(mine, n)) << "digits " << digits << " value " << values[i];
+        }
+    }
+    const double specials[] = {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+                               std::numeric_limits<double>::quiet_NaN()};
+    for (double v : specials) {
+        const std::size_t n = KEFOModelPrinter::FormatRealWithDigits(v, 6, mine);
+        std::snprintf(theirs, sizeof theirs, "%g", v);
+        EXPECT_EQ(std::string(theirs), std::string(mine, n));
+    }
 }
