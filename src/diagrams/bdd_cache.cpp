@@ -10,13 +10,13 @@ KEFOBDDCache::KEFOBDDCache(KEFOBDDManager* manager, int size)
 }
 
 KEFOBDDCache::~KEFOBDDCache() {
-    if (_records != nullptr) PLOVMemoryManager::DeleteCell(_records);
+    PLOVMemoryManager::DeleteLargeCell(_records, sizeof(KEFOBDDRecord) * static_cast<std::size_t>(_size));
 }
 
 void KEFOBDDCache::_Allocate(int size) {
     if (size < 1) size = 1;
     KEFOBDDRecord* records =
-        static_cast<KEFOBDDRecord*>(PLOVMemoryManager::NewCell(sizeof(KEFOBDDRecord) * static_cast<std::size_t>(size)));
+        static_cast<KEFOBDDRecord*>(PLOVMemoryManager::NewLargeCell(sizeof(KEFOBDDRecord) * static_cast<std::size_t>(size)));
     _records = records;
     _size = size;
     const std::uint64_t s = static_cast<std::uint64_t>(size);
@@ -27,8 +27,9 @@ void KEFOBDDCache::Resize(int size) {
     // The new array is obtained first: if the machine refuses it, the cache
     // keeps its old records.
     KEFOBDDRecord* old = _records;
+    const int oldSize = _size;
     _Allocate(size);
-    if (old != nullptr) PLOVMemoryManager::DeleteCell(old);
+    PLOVMemoryManager::DeleteLargeCell(old, sizeof(KEFOBDDRecord) * static_cast<std::size_t>(oldSize));
 }
 
 void KEFOBDDCache::Reset() {

@@ -44,10 +44,24 @@ public:
     const KEFOBDDRecord* GetRecord(int i) const { return _records + i; }
 
     // slot = (q(a) x 13 + q(b) x 17 + k x 7 + op) mod size, q(x) being the
-    // node identity divided by 16 (0 for none).
+    // node identity divided by 16 (0 for none). The identity of a node is its
+    // address scrambled by a bijective 64-bit mix: raw addresses are
+    // multiples of 32 laid out page by page, so with small multipliers the
+    // operands of one descent (neighbours in a page) would crowd into a few
+    // slots, and every q would be even, leaving half of the slots unused.
+    static std::uint64_t Identity(const KEFOBDDNode* node) {
+        std::uint64_t x = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(node));
+        if (x == 0) return 0;
+        x ^= x >> 33;
+        x *= 0xff51afd7ed558ccdULL;
+        x ^= x >> 33;
+        x *= 0xc4ceb9fe1a85ec53ULL;
+        x ^= x >> 33;
+        return x;
+    }
     std::uint64_t ComputeSlot(int operation, int argument, const KEFOBDDNode* a, const KEFOBDDNode* b) const {
-        const std::uint64_t qa = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(a) >> 4);
-        const std::uint64_t qb = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(b) >> 4);
+        const std::uint64_t qa = Identity(a) >> 4;
+        const std::uint64_t qb = Identity(b) >> 4;
         const std::uint64_t key = qa * 13u + qb * 17u + static_cast<std::uint64_t>(static_cast<std::int64_t>(argument)) * 7u +
                                   static_cast<std::uint64_t>(static_cast<std::int64_t>(operation));
         return _mask != 0 ? (key & _mask) : (key % static_cast<std::uint64_t>(_size));

@@ -9,7 +9,12 @@ int KEFOBDDUniqueTable::_defaultSizeOfPages = 32768;
 int KEFOBDDUniqueTable::_defaultMaximumNumberOfNodes = 16777216;
 
 KEFOBDDPage::KEFOBDDPage(KEFOBDDUniqueTable* uniqueTable, int numberOfNodes)
-    : _uniqueTable(uniqueTable), _numberOfNodes(numberOfNodes), _cell(nullptr), _nodes(nullptr), _next(nullptr) {
+    : _uniqueTable(uniqueTable),
+      _numberOfNodes(numberOfNodes),
+      _cell(nullptr),
+      _slabBytes(0),
+      _nodes(nullptr),
+      _next(nullptr) {
     // One spare node's worth of bytes lets the slots start on a 32-byte
     // boundary, so that no node straddles two cache lines.
     const std::size_t bytes = sizeof(KEFOBDDNode) * (static_cast<std::size_t>(numberOfNodes) + 1);
@@ -19,7 +24,22 @@ KEFOBDDPage::KEFOBDDPage(KEFOBDDUniqueTable* uniqueTable, int numberOfNodes)
     _nodes = reinterpret_cast<KEFOBDDNode*>(address);
 }
 
-KEFOBDDPage::~KEFOBDDPage() { PLOVMemoryManager::DeleteCell(_cell); }
+KEFOBDDPage::KEFOBDDPage(KEFOBDDUniqueTable* uniqueTable, int numberOfNodes, KEFOBDDNode* nodes, void* slab,
+                         std::size_t slabBytes)
+    : _uniqueTable(uniqueTable),
+      _numberOfNodes(numberOfNodes),
+      _cell(slab),
+      _slabBytes(slab != nullptr ? slabBytes : 0),
+      _nodes(nodes),
+      _next(nullptr) {}
+
+KEFOBDDPage::~KEFOBDDPage() {
+    if (_cell == nullptr) return;
+    if (_slabBytes != 0)
+        PLOVMemoryManager::DeleteLargeCell(_cell, _slabBytes);
+    else
+        PLOVMemoryManager::DeleteCell(_cell);
+}
 
 KEFOBDDUniqueTable::KEFOBDDUniqueTable(KEFOBDDManager* manager)
     : _manager(manager),
@@ -29,7 +49,9 @@ KEFOBDDUniqueTable::KEFOBDDUniqueTable(KEFOBDDManager* manager)
       _numberOfPages(0),
       _numberOfFreeNodes(0),
       _pages(nullptr),
-      _freeList(nullptr) {
+      _freeList(nullptr),
+      _slabCursor(nullptr),
+      _slabRemainder(0) {
     _leafZero._Set(KEFOBDDNode::leafZeroIndex, KEFOBDDNode::saturatedCount, nullptr, nullptr);
     _leafOne._Set(KEFOBDDNode::leafOneIndex, KEFOBDDNode::saturatedCount, nullptr, nullptr);
 }
@@ -46,12 +68,14 @@ void KEFOBDDUniqueTable::DeletePages() {
     _numberOfPages = 0;
     _numberOfFreeNodes = 0;
     _freeList = nullptr;
+    _slabCursor = nullptr;
+    _slabRemainder = 0;
 }
 
 bool KEFOBDDUniqueTable::_AddPage() {
     const long long wanted = static_cast<long long>(_numberOfNodes) + _sizeOfPages;
     if (wanted > _maximumNumberOfNodes) return false;
-    KEFOBDDPage* page = new KEFOBDDPage(this, _sizeOfPages);
+    KEFOBDDPage* page = _NewPage();
     page->SetNext(_pages);
     _pages = page;
     _numberOfNodes += _sizeOfPages;
@@ -65,6 +89,32 @@ bool KEFOBDDUniqueTable::_AddPage() {
     }
     _numberOfFreeNodes += _sizeOfPages;
     return true;
+}
+
+KEFOBDDPage* KEFOBDDUniqueTable::_NewPage() {
+    const std::size_t bytes = sizeof(KEFOBDDNode) * static_cast<std::size_t>(_sizeOfPages);
+    if (bytes < KEFOBDDPage::slabThreshold) return new KEFOBDDPage(this, _sizeOfPages);
+    if (_slabRemainder >= bytes) {
+        KEFOBDDNode* nodes = reinterpret_cast<KEFOBDDNode*>(_slabCursor);
+        _slabCursor += bytes;
+        _slabRemainder -= bytes;
+        return new KEFOBDDPage(this, _sizeOfPages, nodes, nullptr, 0);
+    }
+    // A new slab: the largest multiple of the large-cell alignment that the
+    // page fits in, at least one unit; the rest of it serves later pages.
+    const std::size_t unit = PLOVMemoryManager::largeCellAlignment;
+    const std::size_t slabBytes = (bytes + unit - 1) / unit * unit;
+    char* slab = static_cast<char*>(PLOVMemoryManager::NewLargeCell(slabBytes));
+    KEFOBDDPage* page = nullptr;
+    try {
+        page = new KEFOBDDPage(this, _sizeOfPages, reinterpret_cast<KEFOBDDNode*>(slab), slab, slabBytes);
+    } catch (...) {
+        PLOVMemoryManager::DeleteLargeCell(slab, slabBytes);
+        throw;
+    }
+    _slabCursor = slab + bytes;
+    _slabRemainder = slabBytes - bytes;
+    return page;
 }
 
 KEFOBDDNode* KEFOBDDUniqueTable::_NewNodeSlowly() {

@@ -68,6 +68,7 @@ public:
 private:
     KEFOBDDNode* _NewNodeSlowly();
     bool _AddPage();
+    KEFOBDDPage* _NewPage();
 
     static int _defaultSizeOfPages;
     static int _defaultMaximumNumberOfNodes;
@@ -80,6 +81,9 @@ private:
     int _numberOfFreeNodes;
     KEFOBDDPage* _pages;
     KEFOBDDNode* _freeList;
+    // The unused end of the newest slab of pages (see KEFOBDDPage).
+    char* _slabCursor;
+    std::size_t _slabRemainder;
     KEFOBDDNode _leafZero;
     KEFOBDDNode _leafOne;
 };

@@ -307,7 +307,7 @@ void KEFORewriter::RemoveDuplicatedChildren(int& errors, KEFOModel* model, KEFOV
     _RemoveDuplicatedChildren(model, cone);
 }
 
-void KEFORewriter::_RemoveDuplicatedChildren(KEFOModel* model, const KEFORewriterCone& cone) {
+void KEFORewriter::_RemoveDuplicatedChildren(KEFOModel* /*model*/, const KEFORewriterCone& cone) {
     LiteralMarks marks;
     std::vector<KEFOGate*> nodes;
     for (KEFOVariable* variable : cone.GetVariables()) {

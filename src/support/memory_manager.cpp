@@ -2,10 +2,18 @@
 
 #include "support/exception.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#define PLOV_HUGE_PAGES 1
+#else
+#define PLOV_HUGE_PAGES 0
+#endif
 
 namespace {
 long allocationBalance = 0;
@@ -86,6 +94,53 @@ void PLOVMemoryManager::DeleteCell(void* pointer) {
 }
 
 void PLOVMemoryManager::ReleaseCell(void* pointer) noexcept { std::free(pointer); }
+
+#if PLOV_HUGE_PAGES
+namespace {
+std::size_t RoundedToLargeCells(std::size_t size) {
+    const std::size_t a = PLOVMemoryManager::largeCellAlignment;
+    return (size + a - 1) / a * a;
+}
+}  // namespace
+#endif
+
+void* PLOVMemoryManager::NewLargeCell(std::size_t size) {
+#if PLOV_HUGE_PAGES
+    if (size >= largeCellAlignment) {
+        if (AllocationMustFail()) Overflow();
+        const std::size_t rounded = RoundedToLargeCells(size);
+        // Over-map by one alignment unit, then trim both ends so that the
+        // block starts on the alignment; anonymous mappings are zero-filled.
+        const std::size_t mapped = rounded + largeCellAlignment;
+        void* region = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (region == MAP_FAILED) Overflow();
+        const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(region);
+        const std::uintptr_t aligned = (start + largeCellAlignment - 1) & ~(largeCellAlignment - 1);
+        const std::size_t head = aligned - start;
+        if (head != 0) munmap(region, head);
+        const std::size_t tail = mapped - head - rounded;
+        if (tail != 0) munmap(reinterpret_cast<void*>(aligned + rounded), tail);
+        void* block = reinterpret_cast<void*>(aligned);
+        // Advice only: without huge pages the block is an ordinary mapping.
+        (void)madvise(block, rounded, MADV_HUGEPAGE);
+        return block;
+    }
+#endif
+    return NewCell(size);
+}
+
+void PLOVMemoryManager::DeleteLargeCell(void* pointer, std::size_t size) noexcept {
+    if (pointer == nullptr) return;
+#if PLOV_HUGE_PAGES
+    if (size >= largeCellAlignment) {
+        munmap(pointer, RoundedToLargeCells(size));
+        return;
+    }
+#else
+    (void)size;
+#endif
+    std::free(pointer);
+}
 
 void PLOVMemoryManager::SetTraceAllocations(bool flag) { traceAllocations = flag; }
 bool PLOVMemoryManager::GetTraceAllocations() { return traceAllocations; }

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -201,8 +203,8 @@ TEST_F(BDDStoreTest, CacheIsDirectMappedAndServesCommutedOperands) {
     m.InsertInCache(902, 3, a, ab);
     EXPECT_EQ(m.LookUpCache(902, 3, a), ab);
     // The slot formula.
-    const std::uint64_t qa = reinterpret_cast<std::uintptr_t>(a) / 16;
-    const std::uint64_t qb = reinterpret_cast<std::uintptr_t>(b) / 16;
+    const std::uint64_t qa = KEFOBDDCache::Identity(a) / 16;
+    const std::uint64_t qb = KEFOBDDCache::Identity(b) / 16;
     EXPECT_EQ(m.GetCache()->ComputeSlot(901, 7, a, b), (qa * 13 + qb * 17 + 7 * 7 + 901) % 131072);
     m.ResizeCache(1000);
     EXPECT_EQ(m.GetCacheSize(), 1000);
@@ -520,6 +522,37 @@ TEST_F(BDDStoreTest, ResetKeepsSizesAndReturnsEverything) {
     KEFOBDDNode* z = m.BuildPositiveLiteral(5);
     EXPECT_EQ(m.GetReferenceCount(z), 1);
     EXPECT_EQ(m.GetNumberOfNodesInUniqueTable(), 1000);
+}
+
+TEST_F(BDDStoreTest, PagesCarvedFromSlabsNeverOverlapAndSurviveResets) {
+    // 8192 nodes make a 256 KB page, carved eight to a 2 MB slab; 100000
+    // nodes make a page bigger than a slab, one slab each; 1000 nodes make
+    // pages with cells of their own.
+    for (int pageSize : {8192, 100000, 1000}) {
+        KEFOBDDManager m;
+        m.SetSizeOfPages(pageSize);
+        const int n = 3 * pageSize + 17;
+        m.SetSizeOfEntryTable(n + 2);  // several pages, the last one partly used
+        CreateEntries(m, n + 1);
+        for (int round = 0; round < 2; ++round) {
+            std::vector<KEFOBDDNode*> nodes;
+            for (int i = 1; i <= n; ++i) nodes.push_back(m.BuildPositiveLiteral(i));
+            EXPECT_EQ(m.GetNumberOfPagesInUniqueTable(), 4);
+            std::vector<std::uintptr_t> addresses;
+            for (KEFOBDDNode* x : nodes) addresses.push_back(reinterpret_cast<std::uintptr_t>(x));
+            std::sort(addresses.begin(), addresses.end());
+            bool apart = true;
+            for (std::size_t i = 1; i < addresses.size(); ++i)
+                apart = apart && addresses[i] - addresses[i - 1] >= sizeof(KEFOBDDNode);
+            EXPECT_TRUE(apart) << pageSize;
+            bool intact = true;
+            for (int i = 1; i <= n; ++i)
+                intact = intact && m.GetIndex(nodes[i - 1]) == i && m.BuildPositiveLiteral(i) == nodes[i - 1];
+            EXPECT_TRUE(intact) << pageSize;
+            m.Reset();
+            CreateEntries(m, n + 1);
+        }
+    }
 }
 
 TEST_F(BDDStoreTest, BigConfigurationRoundTripAndProcessWideDefaults) {

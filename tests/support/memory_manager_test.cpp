@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 
 namespace {
@@ -50,6 +51,39 @@ TEST(PLOVMemoryManagerTest, NullDeletionIsAnInternalError) {
     } catch (const PLOVException& e) {
         EXPECT_EQ(e.GetKind(), PLOVException::InternalError);
     }
+}
+
+TEST(PLOVMemoryManagerTest, LargeCellsAreZeroedAlignedAndFailLikeCells) {
+    const std::size_t unit = PLOVMemoryManager::largeCellAlignment;
+    // A size that is not a multiple of the alignment, and a small one.
+    for (std::size_t size : {unit + unit / 2 + 100, std::size_t(4000)}) {
+        unsigned char* block = static_cast<unsigned char*>(PLOVMemoryManager::NewLargeCell(size));
+        ASSERT_NE(block, nullptr);
+        bool zero = true;
+        for (std::size_t i = 0; i < size; i += 997) zero = zero && block[i] == 0;
+        EXPECT_TRUE(zero && block[size - 1] == 0);
+        block[0] = 1;
+        block[size - 1] = 2;  // the whole requested size is writable
+#if defined(__linux__)
+        if (size >= unit) {
+            EXPECT_EQ(reinterpret_cast<std::uintptr_t>(block) % unit, 0u);
+        }
+#endif
+        PLOVMemoryManager::DeleteLargeCell(block, size);
+    }
+    PLOVMemoryManager::DeleteLargeCell(nullptr, unit);  // nothing to release
+    // The failure hook reaches large cells too.
+    PLOVMemoryManager::Start();
+    PLOVMemoryManager::SetAllocationFailureCountdown(0);
+    try {
+        void* block = PLOVMemoryManager::NewLargeCell(2 * unit);
+        PLOVMemoryManager::DeleteLargeCell(block, 2 * unit);
+        FAIL() << "allocation did not fail";
+    } catch (const PLOVException& e) {
+        EXPECT_EQ(e.GetKind(), PLOVException::MemoryOverflow);
+    }
+    void* block = PLOVMemoryManager::NewLargeCell(2 * unit);
+    PLOVMemoryManager::DeleteLargeCell(block, 2 * unit);
 }
 
 TEST(PLOVTimerTest, FormatsProcessorHundredthsUnderAMinuteAndWallSecondsAfter) {
