@@ -19,6 +19,7 @@ KEFOBDDManager::KEFOBDDManager()
       _entryTable(nullptr),
       _cache(nullptr),
       _stack(nullptr),
+      _minimalCutsetsMemo(nullptr),
       _zero(nullptr),
       _one(nullptr),
       _locked(0),
@@ -211,6 +212,7 @@ void KEFOBDDManager::CollectGarbage() {
         }
     }
     _cache->Reset();
+    if (_minimalCutsetsMemo != nullptr) _minimalCutsetsMemo->Reset();
     std::fputs("Garbage collection done\n", stdout);
     std::fflush(stdout);
 }

@@ -25,6 +25,7 @@
 #include "diagrams/bdd_entry_table.h"
 #include "diagrams/bdd_hash_table.h"
 #include "diagrams/bdd_node.h"
+#include "diagrams/bdd_node_memo.h"
 #include "diagrams/bdd_stack.h"
 #include "diagrams/bdd_unique_table.h"
 #include "support/memory_manager.h"
@@ -84,6 +85,7 @@ public:
     KEFOBDDUniqueTable* GetUniqueTable() const { return _uniqueTable; }
     KEFOBDDEntryTable* GetEntryTable() const { return _entryTable; }
     KEFOBDDCache* GetCache() const { return _cache; }
+    KEFOBDDNodeMemo* GetMinimalCutsetsMemo() const { return _minimalCutsetsMemo; }
 
     // ---- Unique table
     int GetUniqueTableSize() const { return _uniqueTable->GetMaximumNumberOfNodes(); }
@@ -382,6 +384,8 @@ private:
     KEFOBDDEntryTable* _entryTable;
     KEFOBDDCache* _cache;
     KEFOBDDStack* _stack;
+    // The memo of the minimal-cutset call under way, none between calls.
+    KEFOBDDNodeMemo* _minimalCutsetsMemo;
     KEFOBDDNode* _zero;
     KEFOBDDNode* _one;
     int _locked;

@@ -130,7 +130,9 @@ struct MinimalCutsetsOp {
             result = f;  // Zero is the empty family, One the empty product
             return true;
         }
-        KEFOBDDNode* cached = m.GetCache()->LookUp(KEFOBDDManager::MinimalCutsetsOperation, 0, f, nullptr);
+        KEFOBDDNodeMemo* memo = m.GetMinimalCutsetsMemo();
+        KEFOBDDNode* cached = memo != nullptr ? memo->Find(f) : nullptr;
+        if (cached == nullptr) cached = m.GetCache()->LookUp(KEFOBDDManager::MinimalCutsetsOperation, 0, f, nullptr);
         if (cached != nullptr) {
             result = Retained(cached);
             return true;
@@ -160,6 +162,7 @@ struct MinimalCutsetsOp {
                 m.FreeNode(t);
                 m.FreeNode(m0);
                 m.GetCache()->Insert(KEFOBDDManager::MinimalCutsetsOperation, 0, frame.a, nullptr, result);
+                if (KEFOBDDNodeMemo* memo = m.GetMinimalCutsetsMemo()) memo->Insert(frame.a, result);
                 return false;
             }
         }
@@ -467,7 +470,18 @@ KEFOBDDNode* KEFOBDDManager::BuildIfThenElse(KEFOBDDNode* f, KEFOBDDNode* g, KEF
     return result;
 }
 
-KEFOBDDNode* KEFOBDDManager::BuildMinimalCutsets(KEFOBDDNode* f) { return _Run<MinimalCutsetsOp>(f, nullptr, 0.0, 0); }
+KEFOBDDNode* KEFOBDDManager::BuildMinimalCutsets(KEFOBDDNode* f) {
+    if (_minimalCutsetsMemo != nullptr || IsLeaf(f)) return _Run<MinimalCutsetsOp>(f, nullptr, 0.0, 0);
+    // Every result of the call is kept in the memo until the call ends
+    // (bdd_node_memo.h); the cache still receives them for later calls.
+    KEFOBDDNodeMemo memo;
+    struct Scope {
+        KEFOBDDNodeMemo*& current;
+        ~Scope() { current = nullptr; }
+    } scope{_minimalCutsetsMemo};
+    _minimalCutsetsMemo = &memo;
+    return _Run<MinimalCutsetsOp>(f, nullptr, 0.0, 0);
+}
 
 KEFOBDDNode* KEFOBDDManager::BuildWithout(KEFOBDDNode* F, KEFOBDDNode* G) { return _Run<WithoutOp>(F, G, 0.0, 0); }
 

@@ -105,6 +105,84 @@ TEST_F(BDDOperationsTest, MinimalCutsetsAreTheMinimalTrueSets) {
     }
 }
 
+// A cache of one record forgets every result at once, so only the memo of
+// the call stands between the descent and a re-expansion of every path: the
+// BDDs of "at least 2 of 40" and of the parity of 40 variables have about
+// 80 nodes and 2^40 paths. A collection in the middle of the call (a store
+// full of dead nodes under a budget of a few pages) must empty the memo
+// with the cache and leave the result right.
+TEST_F(BDDOperationsTest, MinimalCutsetsExpandEachNodeOnceWhateverTheCache) {
+    const int n = 40;
+    for (bool parity : {false, true}) {
+        const int budget = parity ? 512 : 0;
+        KEFOBDDManager m;
+        m.ResizeCache(1);
+        if (budget != 0) {
+            m.SetSizeOfPages(64);
+            m.SetUniqueTableSize(budget);
+        }
+        CreateEntries(m, n);
+        // Threshold: t1 = at least one so far, t2 = at least two so far.
+        // Parity: t1 = odd so far, t2 = even so far.
+        KEFOBDDNode* t1 = m.NewLeafZero();
+        KEFOBDDNode* t2 = parity ? m.NewLeafOne() : m.NewLeafZero();
+        for (int i = n; i >= 1; --i) {
+            KEFOBDDNode* x = m.BuildPositiveLiteral(i);
+            KEFOBDDNode* u1 = nullptr;
+            KEFOBDDNode* u2 = nullptr;
+            if (parity) {
+                u1 = m.BuildIfThenElse(x, t2, t1);
+                u2 = m.BuildIfThenElse(x, t1, t2);
+            } else {
+                KEFOBDDNode* both = m.BuildAnd(x, t1);
+                u2 = m.BuildOr(both, t2);
+                u1 = m.BuildOr(x, t1);
+                m.FreeNode(both);
+            }
+            for (KEFOBDDNode* old : {x, t1, t2}) m.FreeNode(old);
+            t1 = u1;
+            t2 = u2;
+        }
+        KEFOBDDNode* top = parity ? t1 : t2;
+        testing::internal::CaptureStdout();
+        // Dead products fill the store, so that the call must collect.
+        for (int i = 1; budget != 0 && (m.GetNumberOfNodesInUniqueTable() < budget ||
+                                        m.GetNumberOfActiveNodesInUniqueTable() < budget - 16);
+             ++i) {
+            KEFOBDDNode* a = m.BuildPositiveLiteral(i % n + 1);
+            KEFOBDDNode* b = m.BuildNegativeLiteral((i / n) % n + 1);
+            KEFOBDDNode* ab = m.BuildAnd(a, b);
+            for (KEFOBDDNode* dead : {a, b, ab}) m.FreeNode(dead);
+        }
+        testing::internal::GetCapturedStdout();
+        testing::internal::CaptureStdout();
+        KEFOBDDNode* mcs = m.BuildMinimalCutsets(top);
+        const std::string printed = testing::internal::GetCapturedStdout();
+        if (budget != 0) {
+            EXPECT_NE(printed.find("Launch garbage collection"), std::string::npos);
+        }
+        // The odd sets are minimal as singletons; the threshold's as pairs.
+        const int order = parity ? 1 : 2;
+        EXPECT_EQ(m.ComputeNumberOfProducts(mcs), parity ? n : n * (n - 1) / 2.0);
+        EXPECT_EQ(m.ComputeLowestOrderOfMinimalCutsets(mcs), order);
+        EXPECT_EQ(m.ComputeHighestOrderOfMinimalCutsets(mcs), order);
+        for (KEFOBDDNode* held : {mcs, t1, t2}) m.FreeNode(held);
+    }
+    // Random formulas under the one-record cache still give the minimal sets.
+    const int small = 8;
+    KEFOBDDManager m;
+    m.ResizeCache(1);
+    CreateEntries(m, small);
+    FormulaGenerator generator(m, small, 5);
+    for (int i = 0; i < 60; ++i) {
+        Formula f = generator.Random(6, i % 2 == 0);
+        KEFOBDDNode* mcs = m.BuildMinimalCutsets(f.node);
+        EXPECT_EQ(FamilyOf(m, mcs, small), Minimal(f.table, small)) << "formula " << i;
+        m.FreeNode(mcs);
+        m.FreeNode(f.node);
+    }
+}
+
 TEST_F(BDDOperationsTest, BDDFromZBDDOfMinimalCutsetsGivesBackAMonotoneFunction) {
     for (int n : {4, 9, 14}) {
         KEFOBDDManager m;
