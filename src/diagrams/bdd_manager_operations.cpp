@@ -130,9 +130,11 @@ struct MinimalCutsetsOp {
             result = f;  // Zero is the empty family, One the empty product
             return true;
         }
+        // Within a call the memo holds every result so far, and the cache
+        // is left to the Without records.
         KEFOBDDNodeMemo* memo = m.GetMinimalCutsetsMemo();
-        KEFOBDDNode* cached = memo != nullptr ? memo->Find(f) : nullptr;
-        if (cached == nullptr) cached = m.GetCache()->LookUp(KEFOBDDManager::MinimalCutsetsOperation, 0, f, nullptr);
+        KEFOBDDNode* cached = memo != nullptr ? memo->Find(f)
+                                              : m.GetCache()->LookUp(KEFOBDDManager::MinimalCutsetsOperation, 0, f, nullptr);
         if (cached != nullptr) {
             result = Retained(cached);
             return true;
@@ -161,8 +163,10 @@ struct MinimalCutsetsOp {
                 m.FreeNode(m1);
                 m.FreeNode(t);
                 m.FreeNode(m0);
-                m.GetCache()->Insert(KEFOBDDManager::MinimalCutsetsOperation, 0, frame.a, nullptr, result);
-                if (KEFOBDDNodeMemo* memo = m.GetMinimalCutsetsMemo()) memo->Insert(frame.a, result);
+                if (KEFOBDDNodeMemo* memo = m.GetMinimalCutsetsMemo())
+                    memo->Insert(frame.a, result);
+                else
+                    m.GetCache()->Insert(KEFOBDDManager::MinimalCutsetsOperation, 0, frame.a, nullptr, result);
                 return false;
             }
         }
@@ -472,15 +476,20 @@ KEFOBDDNode* KEFOBDDManager::BuildIfThenElse(KEFOBDDNode* f, KEFOBDDNode* g, KEF
 
 KEFOBDDNode* KEFOBDDManager::BuildMinimalCutsets(KEFOBDDNode* f) {
     if (_minimalCutsetsMemo != nullptr || IsLeaf(f)) return _Run<MinimalCutsetsOp>(f, nullptr, 0.0, 0);
+    KEFOBDDNode* cached = _cache->LookUp(MinimalCutsetsOperation, 0, f, nullptr);
+    if (cached != nullptr) return Retained(cached);
     // Every result of the call is kept in the memo until the call ends
-    // (bdd_node_memo.h); the cache still receives them for later calls.
+    // (bdd_node_memo.h), the cache being left to the Without records; the
+    // cache receives the result of the root for later calls.
     KEFOBDDNodeMemo memo;
     struct Scope {
         KEFOBDDNodeMemo*& current;
         ~Scope() { current = nullptr; }
     } scope{_minimalCutsetsMemo};
     _minimalCutsetsMemo = &memo;
-    return _Run<MinimalCutsetsOp>(f, nullptr, 0.0, 0);
+    KEFOBDDNode* result = _Run<MinimalCutsetsOp>(f, nullptr, 0.0, 0);
+    _cache->Insert(MinimalCutsetsOperation, 0, f, nullptr, result);
+    return result;
 }
 
 KEFOBDDNode* KEFOBDDManager::BuildWithout(KEFOBDDNode* F, KEFOBDDNode* G) { return _Run<WithoutOp>(F, G, 0.0, 0); }
