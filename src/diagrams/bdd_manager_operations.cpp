@@ -123,6 +123,13 @@ struct NotOp {
     }
 };
 
+// A node held once is reached once by a descent from its only holder (its
+// one father, or the caller for the root): the memo need not record it. Its
+// count can only be higher than the number of its holders (results made on
+// the way may coincide with it for a while), never lower, so a node with
+// several fathers is always recorded.
+inline bool IsShared(const KEFOBDDNode* node) { return node->GetReferenceCount() != 1; }
+
 struct MinimalCutsetsOp {
     static bool Begin(KEFOBDDManager& m, KEFOBDDFrame& call, KEFOBDDNode*& result) {
         KEFOBDDNode* f = call.a;
@@ -133,8 +140,11 @@ struct MinimalCutsetsOp {
         // Within a call the memo holds every result so far, and the cache
         // is left to the Without records.
         KEFOBDDNodeMemo* memo = m.GetMinimalCutsetsMemo();
-        KEFOBDDNode* cached = memo != nullptr ? memo->Find(f)
-                                              : m.GetCache()->LookUp(KEFOBDDManager::MinimalCutsetsOperation, 0, f, nullptr);
+        KEFOBDDNode* cached = nullptr;
+        if (memo == nullptr)
+            cached = m.GetCache()->LookUp(KEFOBDDManager::MinimalCutsetsOperation, 0, f, nullptr);
+        else if (IsShared(f))
+            cached = memo->Find(f);
         if (cached != nullptr) {
             result = Retained(cached);
             return true;
@@ -163,9 +173,9 @@ struct MinimalCutsetsOp {
                 m.FreeNode(m1);
                 m.FreeNode(t);
                 m.FreeNode(m0);
-                if (KEFOBDDNodeMemo* memo = m.GetMinimalCutsetsMemo())
-                    memo->Insert(frame.a, result);
-                else
+                if (KEFOBDDNodeMemo* memo = m.GetMinimalCutsetsMemo()) {
+                    if (IsShared(frame.a)) memo->Insert(frame.a, result);
+                } else
                     m.GetCache()->Insert(KEFOBDDManager::MinimalCutsetsOperation, 0, frame.a, nullptr, result);
                 return false;
             }
