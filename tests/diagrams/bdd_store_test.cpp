@@ -613,6 +613,36 @@ TEST_F(BDDStoreTest, MemoryFiguresFollowTheirFormulas) {
     m.FreeNode(x);
 }
 
+TEST_F(BDDStoreTest, NodeMemoFindsEveryRecordThroughItsGrowthAndForgetsThemOnReset) {
+    KEFOBDDManager m;
+    const int n = 5000;
+    CreateEntries(m, n + 1);
+    std::vector<KEFOBDDNode*> keys;
+    for (int i = 1; i <= n; ++i) keys.push_back(m.BuildPositiveLiteral(i));
+    KEFOBDDNodeMemo memo;
+    EXPECT_EQ(memo.Find(keys[0]), nullptr);  // empty, no slots yet
+    // Each key maps to its successor; the memo grows several times.
+    for (int i = 0; i < n; ++i) {
+        memo.Insert(keys[i], keys[(i + 1) % n]);
+        ASSERT_EQ(memo.Find(keys[i]), keys[(i + 1) % n]) << i;
+    }
+    EXPECT_EQ(memo.GetNumberOfRecords(), static_cast<std::size_t>(n));
+    bool all = true;
+    for (int i = 0; i < n; ++i) all = all && memo.Find(keys[i]) == keys[(i + 1) % n];
+    EXPECT_TRUE(all);
+    EXPECT_EQ(memo.Find(m.NewLeafOne()), nullptr);
+    // The memo holds no references.
+    EXPECT_EQ(m.GetReferenceCount(keys[1]), 1);
+    memo.Reset();
+    EXPECT_EQ(memo.GetNumberOfRecords(), 0u);
+    bool none = true;
+    for (int i = 0; i < n; ++i) none = none && memo.Find(keys[i]) == nullptr;
+    EXPECT_TRUE(none);
+    memo.Insert(keys[7], keys[8]);
+    EXPECT_EQ(memo.Find(keys[7]), keys[8]);
+    for (KEFOBDDNode* key : keys) m.FreeNode(key);
+}
+
 TEST_F(BDDStoreTest, ValueMarksStopAtNodesAlreadyMarked) {
     KEFOBDDManager m;
     CreateEntries(m, 3);
