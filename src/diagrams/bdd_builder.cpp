@@ -349,9 +349,12 @@ KEFOBDDNode* KEFOBDDBuilder::_BuildDiagramOfVariable(KEFOVariable* target, const
         cells.clear();
         pairs.clear();
         const int n = f.rowSize;
+        // The sizes only choose among three cells or more: with two left
+        // there is one pair to combine.
+        int alive = n;
         for (int j = 0; j < n; ++j) {
             KEFOBDDNode* c = _rows[static_cast<std::size_t>(f.rowStart + j)];
-            cells.push_back(FoldCell{c, m->ComputeSizeOfDiagram(c), j + 1 < n ? j + 1 : -1, j - 1, 0});
+            cells.push_back(FoldCell{c, alive >= 3 ? m->ComputeSizeOfDiagram(c) : 0, j + 1 < n ? j + 1 : -1, j - 1, 0});
         }
         _rows.resize(static_cast<std::size_t>(f.rowStart));
         f.rowSize = 0;
@@ -384,7 +387,8 @@ KEFOBDDNode* KEFOBDDBuilder::_BuildDiagramOfVariable(KEFOVariable* target, const
                 m->FreeNode(right.node);
                 left.node = r;
                 right.node = nullptr;
-                left.size = m->ComputeSizeOfDiagram(r);
+                --alive;
+                left.size = alive >= 3 ? m->ComputeSizeOfDiagram(r) : 0;
                 ++left.version;
                 ++right.version;
                 left.next = right.next;
