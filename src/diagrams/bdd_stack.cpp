@@ -5,7 +5,7 @@ KEFOBDDStack::KEFOBDDStack()
     _capacityOfChunks = 16;
     _chunks = static_cast<KEFOBDDFrame**>(PLOVMemoryManager::NewCell(sizeof(KEFOBDDFrame*) * _capacityOfChunks));
     try {
-        _chunks[0] = static_cast<KEFOBDDFrame*>(PLOVMemoryManager::NewCell(sizeof(KEFOBDDFrame) * chunkSize));
+        _chunks[0] = static_cast<KEFOBDDFrame*>(PLOVMemoryManager::NewUninitializedCell(sizeof(KEFOBDDFrame) * chunkSize));
     } catch (...) {
         PLOVMemoryManager::DeleteCell(_chunks);
         throw;
@@ -27,7 +27,7 @@ void KEFOBDDStack::_NextChunk() {
                 _chunks, sizeof(KEFOBDDFrame*) * _capacityOfChunks, sizeof(KEFOBDDFrame*) * capacity));
             _capacityOfChunks = capacity;
         }
-        _chunks[_numberOfChunks] = static_cast<KEFOBDDFrame*>(PLOVMemoryManager::NewCell(sizeof(KEFOBDDFrame) * chunkSize));
+        _chunks[_numberOfChunks] = static_cast<KEFOBDDFrame*>(PLOVMemoryManager::NewUninitializedCell(sizeof(KEFOBDDFrame) * chunkSize));
         ++_numberOfChunks;
     }
     ++_current;

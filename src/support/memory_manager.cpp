@@ -77,6 +77,13 @@ void* PLOVMemoryManager::NewCell(std::size_t size) {
     return p;
 }
 
+void* PLOVMemoryManager::NewUninitializedCell(std::size_t size) {
+    if (AllocationMustFail()) Overflow();
+    void* p = std::malloc(size == 0 ? 1 : size);
+    if (p == nullptr) Overflow();
+    return p;
+}
+
 void* PLOVMemoryManager::ResizeCell(void* pointer, std::size_t oldSize, std::size_t newSize) {
     if (AllocationMustFail()) Overflow();
     void* p = std::realloc(pointer, newSize == 0 ? 1 : newSize);

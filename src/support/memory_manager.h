@@ -15,6 +15,10 @@ public:
     // Zero-filled allocation; throws the memory-overflow PLOVException when
     // the allocation fails.
     static void* NewCell(std::size_t size);
+    // The same without the zero fill, for arrays written before they are
+    // read: their pages are touched only as they are used. Released by
+    // DeleteCell.
+    static void* NewUninitializedCell(std::size_t size);
     // Zero-filled reallocation of a block made by NewCell.
     static void* ResizeCell(void* pointer, std::size_t oldSize, std::size_t newSize);
     // Releases a block made by NewCell; a null pointer is an internal error.

@@ -86,6 +86,23 @@ TEST(PLOVMemoryManagerTest, LargeCellsAreZeroedAlignedAndFailLikeCells) {
     PLOVMemoryManager::DeleteLargeCell(block, 2 * unit);
 }
 
+TEST(PLOVMemoryManagerTest, UninitializedCellsHoldWhatIsWrittenAndFailLikeCells) {
+    PLOVMemoryManager::Start();
+    PLOVMemoryManager::SetAllocationFailureCountdown(0);
+    try {
+        void* block = PLOVMemoryManager::NewUninitializedCell(64);
+        PLOVMemoryManager::DeleteCell(block);
+        FAIL() << "allocation did not fail";
+    } catch (const PLOVException& e) {
+        EXPECT_EQ(e.GetKind(), PLOVException::MemoryOverflow);
+    }
+    const std::size_t size = 300000;  // beyond one stack chunk
+    unsigned char* block = static_cast<unsigned char*>(PLOVMemoryManager::NewUninitializedCell(size));
+    for (std::size_t i = 0; i < size; ++i) block[i] = static_cast<unsigned char>(i);
+    EXPECT_EQ(block[size - 1], static_cast<unsigned char>(size - 1));
+    PLOVMemoryManager::DeleteCell(block);
+}
+
 TEST(PLOVTimerTest, FormatsProcessorHundredthsUnderAMinuteAndWallSecondsAfter) {
     EXPECT_EQ(PLOVTimer::Format(3.049, 3.0), "3.05");
     EXPECT_EQ(PLOVTimer::Format(0.0, 0.0), "0.00");
