@@ -94,7 +94,19 @@ void KEFOBDDHashTable::Resize(int size) {
     KEFOBDDNode** oldBuckets = _buckets;
     const int oldSize = _size;
     _AllocateBuckets(newSize);
+    // The rehash is bound by the loads of the nodes, scattered over the
+    // pages. The chain heads 16 buckets ahead are fetched while the current
+    // chain is moved, and 8 buckets ahead, where the head has arrived, its
+    // successor is fetched as well, so that the misses overlap.
     for (int i = 0; i < oldSize; ++i) {
+        if (i + 16 < oldSize) {
+            const KEFOBDDNode* ahead = oldBuckets[i + 16];
+            if (ahead != nullptr) __builtin_prefetch(ahead);
+        }
+        if (i + 8 < oldSize) {
+            const KEFOBDDNode* ahead = oldBuckets[i + 8];
+            if (ahead != nullptr && ahead->_next != nullptr) __builtin_prefetch(ahead->_next);
+        }
         KEFOBDDNode* node = oldBuckets[i];
         while (node != nullptr) {
             KEFOBDDNode* next = node->_next;
