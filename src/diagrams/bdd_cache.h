@@ -72,6 +72,11 @@ public:
             return record.result;
         return nullptr;
     }
+    // Starts loading the slot of a look-up to come, so that its miss overlaps
+    // the work done in between.
+    void Prefetch(int operation, int argument, const KEFOBDDNode* a, const KEFOBDDNode* b) const {
+        __builtin_prefetch(&_records[ComputeSlot(operation, argument, a, b)]);
+    }
     void Insert(int operation, int argument, KEFOBDDNode* a, KEFOBDDNode* b, KEFOBDDNode* result) {
         KEFOBDDRecord& record = _records[ComputeSlot(operation, argument, a, b)];
         record.operation = operation;

@@ -15,11 +15,22 @@ template <int Code, bool ZBDD>
 bool ShannonStep(KEFOBDDManager& m, KEFOBDDFrame& frame, KEFOBDDNode* child, KEFOBDDFrame& next,
                  KEFOBDDNode*& result) {
     switch (frame.state) {
-        case 0:
+        case 0: {
             frame.state = 1;
             next.a = ThenCofactor(frame.a, frame.index);
             next.b = frame.b != nullptr ? ThenCofactor(frame.b, frame.index) : nullptr;
+            // The cache slot of the else-call is fetched now: the whole
+            // then-call runs before it is read.
+            const KEFOBDDNode* e1 = ElseCofactor(frame.a, frame.index);
+            const KEFOBDDNode* e2 = frame.b != nullptr ? ElseCofactor(frame.b, frame.index) : nullptr;
+            if (e2 != nullptr && reinterpret_cast<std::uintptr_t>(e1) > reinterpret_cast<std::uintptr_t>(e2)) {
+                const KEFOBDDNode* t = e1;
+                e1 = e2;
+                e2 = t;
+            }
+            m.GetCache()->Prefetch(Code, 0, e1, e2);
             return true;
+        }
         case 1:
             frame.r0 = child;
             frame.state = 2;
@@ -156,10 +167,16 @@ struct MinimalCutsetsOp {
     static bool Step(KEFOBDDManager& m, KEFOBDDFrame& frame, KEFOBDDNode* child, KEFOBDDFrame& next,
                      KEFOBDDNode*& result) {
         switch (frame.state) {
-            case 0:
+            case 0: {
                 frame.state = 1;
                 next.a = frame.a->GetThenSon();
+                // The else-son and its memo slot are fetched now: the whole
+                // then-call runs before they are read.
+                const KEFOBDDNode* e = frame.a->GetElseSon();
+                __builtin_prefetch(e);
+                if (KEFOBDDNodeMemo* memo = m.GetMinimalCutsetsMemo()) memo->Prefetch(e);
                 return true;
+            }
             case 1:
                 frame.r0 = child;
                 frame.state = 2;
@@ -232,6 +249,10 @@ struct WithoutOp {
                     frame.state = 1;
                     next.a = F->GetThenSon();
                     next.b = G;
+                    // The else-call runs after the whole then-call: its
+                    // slot is fetched now (under the key it has unless
+                    // its G is shortened on the way).
+                    m.GetCache()->Prefetch(KEFOBDDManager::WithoutOperation, 0, F->GetElseSon(), G);
                     return true;
                 case 1:
                     frame.r0 = child;
@@ -249,6 +270,7 @@ struct WithoutOp {
                     frame.state = 1;
                     next.a = F->GetThenSon();
                     next.b = G->GetThenSon();
+                    m.GetCache()->Prefetch(KEFOBDDManager::WithoutOperation, 0, F->GetElseSon(), G->GetElseSon());
                     return true;
                 case 1:
                     frame.r1 = child;

@@ -35,6 +35,10 @@ public:
             if (slot.key == nullptr) return nullptr;
         }
     }
+    // Starts loading the first slot a look-up of the key will read.
+    void Prefetch(const KEFOBDDNode* key) const {
+        if (_capacity != 0) __builtin_prefetch(&_slots[KEFOBDDCache::Identity(key) & (_capacity - 1)]);
+    }
     // Records key -> value (key not yet recorded).
     void Insert(const KEFOBDDNode* key, KEFOBDDNode* value);
     // Forgets every record, keeping the slots.
