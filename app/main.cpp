@@ -40,29 +40,40 @@ void PrintUsage(FILE* stream) {
 // to the system's transparent huge pages, with the big blocks kept in it
 // rather than mapped one by one. Advice only: where huge pages are not
 // available the heap behaves as usual, its pages given on first touch.
+//
+// A 2 MB range of the heap written before the advice keeps its 4 KB pages
+// for good (its page table already exists), so nothing may be written into
+// the advised range before the advice: the break is placed one page below a
+// huge-page boundary, the whole reserve is taken by one block whose header
+// lies in that page, the range above it is advised untouched, and the block
+// is given back to the top of the heap, whose header takes its place.
 void TuneHeap() {
     const std::size_t reserve = std::size_t(64) << 20;
+    const std::uintptr_t huge = std::uintptr_t(2) << 20;
+    const std::uintptr_t page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
     mallopt(M_MMAP_THRESHOLD, 16 << 20);
     mallopt(M_TRIM_THRESHOLD, 256 << 20);
-    mallopt(M_TOP_PAD, static_cast<int>(reserve));
-    const std::uintptr_t huge = std::uintptr_t(2) << 20;
-    // The break first moves to a huge-page boundary, so that the whole
-    // growth can be given huge pages; the gap is never touched.
+    mallopt(M_TOP_PAD, 0);
+    // The reserve must come from the break, not from a mapping of its own.
+    mallopt(M_MMAP_MAX, 0);
     char* start = static_cast<char*>(sbrk(0));
-    if (start == reinterpret_cast<char*>(-1)) return;
-    const std::uintptr_t gap = (huge - reinterpret_cast<std::uintptr_t>(start) % huge) % huge;
-    if (gap != 0 && sbrk(static_cast<intptr_t>(gap)) == reinterpret_cast<void*>(-1)) return;
-    start = static_cast<char*>(sbrk(0));
-    // A block beyond the initial heap grows it by the pad; the write keeps
-    // the compiler from eliding the allocation.
-    volatile char* probe = static_cast<volatile char*>(std::malloc(256 << 10));
-    if (probe != nullptr) probe[0] = 0;
-    char* end = static_cast<char*>(sbrk(0));
-    std::free(const_cast<char*>(probe));
-    if (end == reinterpret_cast<char*>(-1) || end <= start) return;
-    const std::uintptr_t from = (reinterpret_cast<std::uintptr_t>(start) + huge - 1) & ~(huge - 1);
-    const std::uintptr_t to = reinterpret_cast<std::uintptr_t>(end) & ~(huge - 1);
-    if (to > from) (void)madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+    if (start != reinterpret_cast<char*>(-1)) {
+        const std::uintptr_t at = reinterpret_cast<std::uintptr_t>(start);
+        std::uintptr_t target = (at + page + huge - 1) / huge * huge - page;
+        if (target < at) target += huge;
+        const std::uintptr_t gap = target - at;
+        if (gap == 0 || sbrk(static_cast<intptr_t>(gap)) != reinterpret_cast<void*>(-1)) {
+            char* block = static_cast<char*>(std::malloc(reserve));
+            if (block != nullptr) {
+                const std::uintptr_t b = reinterpret_cast<std::uintptr_t>(block);
+                const std::uintptr_t from = (b + huge - 1) & ~(huge - 1);
+                const std::uintptr_t to = (b + reserve) & ~(huge - 1);
+                if (to > from) (void)madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+                std::free(block);
+            }
+        }
+    }
+    mallopt(M_MMAP_MAX, 65536);
     mallopt(M_TOP_PAD, 1 << 20);
 }
 #endif
