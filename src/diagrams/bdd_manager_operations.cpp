@@ -29,6 +29,8 @@ bool ShannonStep(KEFOBDDManager& m, KEFOBDDFrame& frame, KEFOBDDNode* child, KEF
                 e2 = t;
             }
             m.GetCache()->Prefetch(Code, 0, e1, e2);
+            __builtin_prefetch(e1);
+            if (e2 != nullptr) __builtin_prefetch(e2);
             return true;
         }
         case 1:
