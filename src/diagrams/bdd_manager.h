@@ -28,6 +28,7 @@
 #include "diagrams/bdd_node_memo.h"
 #include "diagrams/bdd_stack.h"
 #include "diagrams/bdd_unique_table.h"
+#include "support/exception.h"
 #include "support/memory_manager.h"
 
 #include <cstdio>
@@ -168,6 +169,26 @@ public:
             return elseSon;
         }
         return _FindOrMakeNode(index, thenSon, elseSon);
+    }
+    // The same rules for sons the caller holds, one reference on each being
+    // its own (the sub-results of an operation). Every node holds a
+    // reference on each of its sons, dead nodes included until they are
+    // collected, so a son whose count is 1 has no father: no node (index,
+    // then, else) exists, and the look-up, a chain of cache misses, is
+    // skipped.
+    KEFOBDDNode* NewBDDNodeOfHeldSons(int index, KEFOBDDNode* thenSon, KEFOBDDNode* elseSon) {
+        if (thenSon == elseSon) {
+            thenSon->Retain();
+            return thenSon;
+        }
+        return _FindOrMakeNodeOfHeldSons(index, thenSon, elseSon);
+    }
+    KEFOBDDNode* NewZBDDNodeOfHeldSons(int index, KEFOBDDNode* thenSon, KEFOBDDNode* elseSon) {
+        if (thenSon == _zero) {
+            elseSon->Retain();
+            return elseSon;
+        }
+        return _FindOrMakeNodeOfHeldSons(index, thenSon, elseSon);
     }
     KEFOBDDNode* CopyNode(KEFOBDDNode* node) {
         if (node != nullptr) node->Retain();
@@ -342,6 +363,18 @@ private:
                 return node;
             }
         }
+        return _MakeNode(entry, index, thenSon, elseSon);
+    }
+    KEFOBDDNode* _FindOrMakeNodeOfHeldSons(int index, KEFOBDDNode* thenSon, KEFOBDDNode* elseSon) {
+        if (thenSon->GetReferenceCount() != 1 && elseSon->GetReferenceCount() != 1)
+            return _FindOrMakeNode(index, thenSon, elseSon);
+        KEFOBDDEntry* entry = _entryTable->GetEntry(index);
+#ifndef NDEBUG
+        // A caller that does not hold its sons, or a count that went wrong,
+        // would make a second copy of a node.
+        if (entry != nullptr && entry->GetHashTable()->LookUp(thenSon, elseSon) != nullptr)
+            PLOVException::RaiseInternalError();
+#endif
         return _MakeNode(entry, index, thenSon, elseSon);
     }
     KEFOBDDNode* _MakeNode(KEFOBDDEntry* entry, int index, KEFOBDDNode* thenSon, KEFOBDDNode* elseSon);

@@ -40,7 +40,8 @@ bool ShannonStep(KEFOBDDManager& m, KEFOBDDFrame& frame, KEFOBDDNode* child, KEF
             next.b = frame.b != nullptr ? ElseCofactor(frame.b, frame.index) : nullptr;
             return true;
         default:
-            result = ZBDD ? m.NewZBDDNode(frame.index, frame.r0, child) : m.NewBDDNode(frame.index, frame.r0, child);
+            result = ZBDD ? m.NewZBDDNodeOfHeldSons(frame.index, frame.r0, child)
+                          : m.NewBDDNodeOfHeldSons(frame.index, frame.r0, child);
             m.FreeNode(frame.r0);
             m.FreeNode(child);
             m.GetCache()->Insert(Code, 0, frame.a, frame.b, result);
@@ -188,7 +189,7 @@ struct MinimalCutsetsOp {
                 KEFOBDDNode* m1 = frame.r0;
                 KEFOBDDNode* m0 = child;
                 KEFOBDDNode* t = m.BuildWithout(m1, m0);
-                result = m.NewZBDDNode(frame.index, t, m0);
+                result = m.NewZBDDNodeOfHeldSons(frame.index, t, m0);
                 m.FreeNode(m1);
                 m.FreeNode(t);
                 m.FreeNode(m0);
@@ -292,7 +293,7 @@ struct WithoutOp {
                     break;
             }
         }
-        result = m.NewZBDDNode(frame.index, frame.r0, child);
+        result = m.NewZBDDNodeOfHeldSons(frame.index, frame.r0, child);
         m.FreeNode(frame.r0);
         m.FreeNode(child);
         m.GetCache()->Insert(KEFOBDDManager::WithoutOperation, 0, F, G, result);

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
+#include <utility>
 #include <vector>
 
 using namespace bddtest;
@@ -180,6 +182,53 @@ TEST_F(BDDOperationsTest, MinimalCutsetsExpandEachNodeOnceWhateverTheCache) {
         EXPECT_EQ(FamilyOf(m, mcs, small), Minimal(f.table, small)) << "formula " << i;
         m.FreeNode(mcs);
         m.FreeNode(f.node);
+    }
+}
+
+// Every (index, then, else) stands once in the store, however the nodes
+// were made: the operations skip the look-up of a node whose son has no
+// father, and dead nodes (count 0, still fathers of their sons) are revived
+// or collected on the way.
+TEST_F(BDDOperationsTest, NoNodeIsMadeTwice) {
+    const int n = 9;
+    for (bool collect : {false, true}) {
+        KEFOBDDManager m;
+        m.ResizeCache(collect ? 1 : 64);
+        CreateEntries(m, n);
+        FormulaGenerator generator(m, n, collect ? 31 : 17);
+        std::vector<KEFOBDDNode*> held;
+        testing::internal::CaptureStdout();
+        for (int i = 0; i < 200; ++i) {
+            Formula f = generator.Random(6, i % 3 == 0);
+            KEFOBDDNode* mcs = m.BuildMinimalCutsets(f.node);
+            EXPECT_EQ(FamilyOf(m, mcs, n), Minimal(f.table, n)) << "formula " << i;
+            // Some results are kept, the others die and may be found again.
+            if (i % 4 == 0) {
+                held.push_back(f.node);
+                held.push_back(mcs);
+            } else {
+                m.FreeNode(f.node);
+                m.FreeNode(mcs);
+            }
+            if (collect && i % 50 == 49) m.CollectGarbage();
+        }
+        testing::internal::GetCapturedStdout();
+        std::set<std::pair<KEFOBDDNode*, KEFOBDDNode*>> seen;
+        int nodes = 0;
+        for (int index = 1; index <= n; ++index) {
+            seen.clear();
+            const KEFOBDDHashTable* table = m.GetEntry(index)->GetHashTable();
+            for (int b = 0; b < table->GetSize(); ++b) {
+                for (KEFOBDDNode* node = table->GetBucket(b); node != nullptr; node = node->GetNext()) {
+                    EXPECT_EQ(node->GetIndex(), index);
+                    EXPECT_TRUE(seen.insert({node->GetThenSon(), node->GetElseSon()}).second)
+                        << "index " << index << " collect " << collect;
+                    ++nodes;
+                }
+            }
+        }
+        EXPECT_EQ(nodes + 2, m.GetNumberOfActiveNodesInUniqueTable());
+        for (KEFOBDDNode* node : held) m.FreeNode(node);
     }
 }
 
