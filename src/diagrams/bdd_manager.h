@@ -154,41 +154,27 @@ public:
     bool IsLeaf(const KEFOBDDNode* node) const { return node == _zero || node == _one; }
     bool IsInternalNode(const KEFOBDDNode* node) const { return node != nullptr && node != _zero && node != _one; }
 
+    // sonsHeld: the caller holds one reference of its own on each son (the
+    // sub-results of an operation). Every node holds a reference on each of
+    // its sons, dead nodes included until they are collected, so such a son
+    // whose count is 1 has no father: no node (index, then, else) exists,
+    // and the look-up, a chain of cache misses, is skipped.
+    //
     // BDD rule: a node with equal sons is never made.
-    KEFOBDDNode* NewBDDNode(int index, KEFOBDDNode* thenSon, KEFOBDDNode* elseSon) {
+    KEFOBDDNode* NewBDDNode(int index, KEFOBDDNode* thenSon, KEFOBDDNode* elseSon, bool sonsHeld = false) {
         if (thenSon == elseSon) {
             thenSon->Retain();
             return thenSon;
         }
-        return _FindOrMakeNode(index, thenSon, elseSon);
+        return _FindOrMakeNode(index, thenSon, elseSon, sonsHeld);
     }
     // ZBDD rule: a node whose then-son is the empty family is never made.
-    KEFOBDDNode* NewZBDDNode(int index, KEFOBDDNode* thenSon, KEFOBDDNode* elseSon) {
+    KEFOBDDNode* NewZBDDNode(int index, KEFOBDDNode* thenSon, KEFOBDDNode* elseSon, bool sonsHeld = false) {
         if (thenSon == _zero) {
             elseSon->Retain();
             return elseSon;
         }
-        return _FindOrMakeNode(index, thenSon, elseSon);
-    }
-    // The same rules for sons the caller holds, one reference on each being
-    // its own (the sub-results of an operation). Every node holds a
-    // reference on each of its sons, dead nodes included until they are
-    // collected, so a son whose count is 1 has no father: no node (index,
-    // then, else) exists, and the look-up, a chain of cache misses, is
-    // skipped.
-    KEFOBDDNode* NewBDDNodeOfHeldSons(int index, KEFOBDDNode* thenSon, KEFOBDDNode* elseSon) {
-        if (thenSon == elseSon) {
-            thenSon->Retain();
-            return thenSon;
-        }
-        return _FindOrMakeNodeOfHeldSons(index, thenSon, elseSon);
-    }
-    KEFOBDDNode* NewZBDDNodeOfHeldSons(int index, KEFOBDDNode* thenSon, KEFOBDDNode* elseSon) {
-        if (thenSon == _zero) {
-            elseSon->Retain();
-            return elseSon;
-        }
-        return _FindOrMakeNodeOfHeldSons(index, thenSon, elseSon);
+        return _FindOrMakeNode(index, thenSon, elseSon, sonsHeld);
     }
     KEFOBDDNode* CopyNode(KEFOBDDNode* node) {
         if (node != nullptr) node->Retain();
@@ -354,25 +340,20 @@ public:
 private:
     friend class KEFOBDDUniqueTable;
 
-    KEFOBDDNode* _FindOrMakeNode(int index, KEFOBDDNode* thenSon, KEFOBDDNode* elseSon) {
+    KEFOBDDNode* _FindOrMakeNode(int index, KEFOBDDNode* thenSon, KEFOBDDNode* elseSon, bool sonsHeld) {
         KEFOBDDEntry* entry = _entryTable->GetEntry(index);
-        if (entry != nullptr) {
+        const bool fatherless = sonsHeld && (thenSon->GetReferenceCount() == 1 || elseSon->GetReferenceCount() == 1);
+        if (entry != nullptr && !fatherless) {
             KEFOBDDNode* node = entry->GetHashTable()->LookUp(thenSon, elseSon);
             if (node != nullptr) {
                 node->Retain();
                 return node;
             }
         }
-        return _MakeNode(entry, index, thenSon, elseSon);
-    }
-    KEFOBDDNode* _FindOrMakeNodeOfHeldSons(int index, KEFOBDDNode* thenSon, KEFOBDDNode* elseSon) {
-        if (thenSon->GetReferenceCount() != 1 && elseSon->GetReferenceCount() != 1)
-            return _FindOrMakeNode(index, thenSon, elseSon);
-        KEFOBDDEntry* entry = _entryTable->GetEntry(index);
 #ifndef NDEBUG
         // A caller that does not hold its sons, or a count that went wrong,
         // would make a second copy of a node.
-        if (entry != nullptr && entry->GetHashTable()->LookUp(thenSon, elseSon) != nullptr)
+        if (fatherless && entry != nullptr && entry->GetHashTable()->LookUp(thenSon, elseSon) != nullptr)
             PLOVException::RaiseInternalError();
 #endif
         return _MakeNode(entry, index, thenSon, elseSon);

@@ -4,6 +4,8 @@
 #include "diagrams/bdd_manager.h"
 #include "diagrams/bdd_manager_engine.h"
 
+#include <utility>
+
 using namespace kefo_bdd;
 
 namespace {
@@ -23,11 +25,8 @@ bool ShannonStep(KEFOBDDManager& m, KEFOBDDFrame& frame, KEFOBDDNode* child, KEF
             // then-call runs before it is read.
             const KEFOBDDNode* e1 = ElseCofactor(frame.a, frame.index);
             const KEFOBDDNode* e2 = frame.b != nullptr ? ElseCofactor(frame.b, frame.index) : nullptr;
-            if (e2 != nullptr && reinterpret_cast<std::uintptr_t>(e1) > reinterpret_cast<std::uintptr_t>(e2)) {
-                const KEFOBDDNode* t = e1;
-                e1 = e2;
-                e2 = t;
-            }
+            if (e2 != nullptr && reinterpret_cast<std::uintptr_t>(e1) > reinterpret_cast<std::uintptr_t>(e2))
+                std::swap(e1, e2);
             m.GetCache()->Prefetch(Code, 0, e1, e2);
             __builtin_prefetch(e1);
             if (e2 != nullptr) __builtin_prefetch(e2);
@@ -40,8 +39,8 @@ bool ShannonStep(KEFOBDDManager& m, KEFOBDDFrame& frame, KEFOBDDNode* child, KEF
             next.b = frame.b != nullptr ? ElseCofactor(frame.b, frame.index) : nullptr;
             return true;
         default:
-            result = ZBDD ? m.NewZBDDNodeOfHeldSons(frame.index, frame.r0, child)
-                          : m.NewBDDNodeOfHeldSons(frame.index, frame.r0, child);
+            result = ZBDD ? m.NewZBDDNode(frame.index, frame.r0, child, true)
+                          : m.NewBDDNode(frame.index, frame.r0, child, true);
             m.FreeNode(frame.r0);
             m.FreeNode(child);
             m.GetCache()->Insert(Code, 0, frame.a, frame.b, result);
@@ -189,7 +188,7 @@ struct MinimalCutsetsOp {
                 KEFOBDDNode* m1 = frame.r0;
                 KEFOBDDNode* m0 = child;
                 KEFOBDDNode* t = m.BuildWithout(m1, m0);
-                result = m.NewZBDDNodeOfHeldSons(frame.index, t, m0);
+                result = m.NewZBDDNode(frame.index, t, m0, true);
                 m.FreeNode(m1);
                 m.FreeNode(t);
                 m.FreeNode(m0);
@@ -293,7 +292,7 @@ struct WithoutOp {
                     break;
             }
         }
-        result = m.NewZBDDNodeOfHeldSons(frame.index, frame.r0, child);
+        result = m.NewZBDDNode(frame.index, frame.r0, child, true);
         m.FreeNode(frame.r0);
         m.FreeNode(child);
         m.GetCache()->Insert(KEFOBDDManager::WithoutOperation, 0, F, G, result);
