@@ -57,16 +57,13 @@ void KEFOBDDHashTable::SetMaximumSize(int size) { _maximumSize = size < 1 ? 1 : 
 void KEFOBDDHashTable::SetResizingRatio(float ratio) { _resizingRatio = ratio > 0.0f ? ratio : 1.0f; }
 void KEFOBDDHashTable::SetResizingFactor(int factor) { _resizingFactor = factor < 1 ? 1 : factor; }
 
-void KEFOBDDHashTable::InsertNode(KEFOBDDNode* node) {
+void KEFOBDDHashTable::ReserveNode() {
     if (_size <= _maximumSize &&
         static_cast<float>(_numberOfNodes + 1) >= static_cast<float>(_size) * _resizingRatio) {
         long long grown = static_cast<long long>(_resizingFactor) * _size;
         if (grown > INT_MAX) grown = INT_MAX;
         Resize(static_cast<int>(grown));
     }
-    const std::uint64_t bucket = ComputeBucket(node->_then, node->_else);
-    node->_next = _buckets[bucket];
-    _buckets[bucket] = node;
     ++_numberOfNodes;
 }
 

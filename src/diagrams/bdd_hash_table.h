@@ -75,7 +75,26 @@ public:
     }
     // Grows the table first when the growth rule asks for it, then pushes the
     // node at the head of its chain.
-    void InsertNode(KEFOBDDNode* node);
+    void InsertNode(KEFOBDDNode* node) {
+        ReserveNode();
+        LinkNode(node);
+    }
+    // The two halves of InsertNode, for a caller that links the node later:
+    // ReserveNode applies the growth rule and counts the node (it may raise
+    // the memory-overflow exception); LinkNode pushes it at the head of the
+    // chain of its sons, computed at that moment, and cannot fail.
+    void ReserveNode();
+    void LinkNode(KEFOBDDNode* node) {
+        const std::uint64_t bucket = ComputeBucket(node->_then, node->_else);
+        node->_next = _buckets[bucket];
+        _buckets[bucket] = node;
+    }
+    // Where the chain of a node of these sons starts, for the caller to
+    // prefetch (a prefetch inside a function of its own could be dropped by
+    // the compiler, which sees a call without effect).
+    KEFOBDDNode* const* GetBucketAddress(const KEFOBDDNode* thenSon, const KEFOBDDNode* elseSon) const {
+        return _buckets + ComputeBucket(thenSon, elseSon);
+    }
     // Unlinks the node from its chain; a node that is not in the table is
     // left alone.
     void RemoveNode(KEFOBDDNode* node);

@@ -25,7 +25,11 @@ KEFOBDDManager::KEFOBDDManager()
       _locked(0),
       _weightsChanged(false),
       _scratch(nullptr),
-      _scratchCapacity(0) {
+      _scratchCapacity(0),
+      _unlinkedNodes(),
+      _numberOfUnlinkedNodes(0),
+      _oldestUnlinkedNode(0),
+      _depthOfOperations(0) {
     try {
         _uniqueTable = new KEFOBDDUniqueTable(this);
         _entryTable = new KEFOBDDEntryTable(this, KEFOBDDEntryTable::GetDefaultSize());
@@ -52,6 +56,7 @@ KEFOBDDManager::~KEFOBDDManager() {
 }
 
 void KEFOBDDManager::Reset() {
+    _LinkUnlinkedNodes();
     _cache->Reset();
     _entryTable->DeleteEntries();
     _uniqueTable->DeletePages();
@@ -129,7 +134,8 @@ void KEFOBDDManager::SetMaximumSizeOfHashTables(int size) {
 
 // ---- Nodes
 
-KEFOBDDNode* KEFOBDDManager::_MakeNode(KEFOBDDEntry* entry, int index, KEFOBDDNode* thenSon, KEFOBDDNode* elseSon) {
+KEFOBDDNode* KEFOBDDManager::_MakeNode(KEFOBDDEntry* entry, int index, KEFOBDDNode* thenSon, KEFOBDDNode* elseSon,
+                                       bool late) {
     if (index <= 0 || index > KEFOBDDNode::maximumVariableIndex || thenSon == nullptr || elseSon == nullptr)
         PLOVException::RaiseInternalError();
     // The sons are held before a slot is asked for: the slot request may
@@ -145,16 +151,38 @@ KEFOBDDNode* KEFOBDDManager::_MakeNode(KEFOBDDEntry* entry, int index, KEFOBDDNo
         throw;
     }
     node->_Set(static_cast<std::uint32_t>(index), 1, thenSon, elseSon);
-    if (entry != nullptr) {
-        try {
-            entry->GetHashTable()->InsertNode(node);
-        } catch (...) {
-            node->Release();
-            CollectNode(node);
-            throw;
-        }
+    if (entry == nullptr) return node;
+    KEFOBDDHashTable* table = entry->GetHashTable();
+    try {
+        table->ReserveNode();
+    } catch (...) {
+        node->Release();
+        CollectNode(node);
+        throw;
     }
+    if (!late) {
+        table->LinkNode(node);
+        return node;
+    }
+    __builtin_prefetch(table->GetBucketAddress(thenSon, elseSon));
+    if (_numberOfUnlinkedNodes < maximumNumberOfUnlinkedNodes) {
+        _unlinkedNodes[_numberOfUnlinkedNodes++] = node;
+        return node;
+    }
+    KEFOBDDNode*& oldest = _unlinkedNodes[_oldestUnlinkedNode];
+    _entryTable->GetEntry(oldest->GetIndex())->GetHashTable()->LinkNode(oldest);
+    oldest = node;
+    _oldestUnlinkedNode = (_oldestUnlinkedNode + 1) % maximumNumberOfUnlinkedNodes;
     return node;
+}
+
+void KEFOBDDManager::_LinkUnlinkedNodes() noexcept {
+    for (int i = 0; i < _numberOfUnlinkedNodes; ++i) {
+        KEFOBDDNode* node = _unlinkedNodes[(_oldestUnlinkedNode + i) % maximumNumberOfUnlinkedNodes];
+        _entryTable->GetEntry(node->GetIndex())->GetHashTable()->LinkNode(node);
+    }
+    _numberOfUnlinkedNodes = 0;
+    _oldestUnlinkedNode = 0;
 }
 
 void KEFOBDDManager::SetIntValues(KEFOBDDNode* root, int value) {
@@ -203,6 +231,7 @@ void KEFOBDDManager::SetFloatValues(KEFOBDDNode* root, float value) {
 void KEFOBDDManager::CollectGarbage() {
     std::fputs("Launch garbage collection\n", stdout);
     std::fflush(stdout);
+    _LinkUnlinkedNodes();
     for (KEFOBDDPage* page = _uniqueTable->GetPages(); page != nullptr; page = page->GetNext()) {
         KEFOBDDNode* nodes = page->GetNodes();
         const int n = page->GetNumberOfNodes();
@@ -219,6 +248,7 @@ void KEFOBDDManager::CollectGarbage() {
 
 void KEFOBDDManager::CollectNode(KEFOBDDNode* node) {
     if (!IsInternalNode(node) || node->IsFree() || node->GetReferenceCount() != 0) return;
+    _LinkUnlinkedNodes();
     // The nodes waiting to be reclaimed are chained through their next
     // field, which is free once they are out of their hash table: no
     // recursion and no allocation, however deep the diagram.

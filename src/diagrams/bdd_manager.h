@@ -345,6 +345,7 @@ private:
         const bool fatherless = sonsHeld && (thenSon->GetReferenceCount() == 1 || elseSon->GetReferenceCount() == 1);
         if (entry != nullptr && !fatherless) {
             KEFOBDDNode* node = entry->GetHashTable()->LookUp(thenSon, elseSon);
+            if (node == nullptr && _numberOfUnlinkedNodes != 0) node = _FindUnlinkedNode(index, thenSon, elseSon);
             if (node != nullptr) {
                 node->Retain();
                 return node;
@@ -353,12 +354,43 @@ private:
 #ifndef NDEBUG
         // A caller that does not hold its sons, or a count that went wrong,
         // would make a second copy of a node.
-        if (fatherless && entry != nullptr && entry->GetHashTable()->LookUp(thenSon, elseSon) != nullptr)
+        if (fatherless && entry != nullptr &&
+            (entry->GetHashTable()->LookUp(thenSon, elseSon) != nullptr ||
+             _FindUnlinkedNode(index, thenSon, elseSon) != nullptr))
             PLOVException::RaiseInternalError();
 #endif
-        return _MakeNode(entry, index, thenSon, elseSon);
+        return _MakeNode(entry, index, thenSon, elseSon, fatherless);
     }
-    KEFOBDDNode* _MakeNode(KEFOBDDEntry* entry, int index, KEFOBDDNode* thenSon, KEFOBDDNode* elseSon);
+    // late: the node may be linked into its chain a few nodes later (below).
+    KEFOBDDNode* _MakeNode(KEFOBDDEntry* entry, int index, KEFOBDDNode* thenSon, KEFOBDDNode* elseSon,
+                           bool late = false);
+
+    // Nodes made without a look-up are counted in their hash table at once
+    // but linked into their chain only when numberOfUnlinkedNodes younger
+    // ones have been made: the bucket, a cache miss of its own, is fetched
+    // when the node is made and written once it has arrived. Until then a
+    // look-up that fails in the table searches these few nodes as well.
+    // The outermost operation links them all before it returns or raises
+    // (operations run inner ones, as minimal cutsets run Without), so none is
+    // left unlinked between operations; the garbage collector links them
+    // first as well.
+    static const int maximumNumberOfUnlinkedNodes = 8;
+    KEFOBDDNode* _FindUnlinkedNode(int index, const KEFOBDDNode* thenSon, const KEFOBDDNode* elseSon) const {
+        for (int i = 0; i < _numberOfUnlinkedNodes; ++i) {
+            KEFOBDDNode* node = _unlinkedNodes[i];
+            if (node->_then == thenSon && node->_else == elseSon && node->GetIndex() == index) return node;
+        }
+        return nullptr;
+    }
+    void _LinkUnlinkedNodes() noexcept;
+    struct UnlinkedNodesGuard {
+        explicit UnlinkedNodesGuard(KEFOBDDManager& m) : manager(m) { ++manager._depthOfOperations; }
+        ~UnlinkedNodesGuard() {
+            if (--manager._depthOfOperations == 0) manager._LinkUnlinkedNodes();
+        }
+        KEFOBDDManager& manager;
+    };
+
 
     // Runs an operation described by Op on the explicit stack
     // (bdd_manager_engine.h).
@@ -406,6 +438,12 @@ private:
     bool _weightsChanged;
     void* _scratch;
     std::size_t _scratchCapacity;
+    // The nodes waiting to be linked, oldest first from _oldestUnlinkedNode
+    // around the ring.
+    KEFOBDDNode* _unlinkedNodes[maximumNumberOfUnlinkedNodes];
+    int _numberOfUnlinkedNodes;
+    int _oldestUnlinkedNode;
+    int _depthOfOperations;
 };
 
 #endif

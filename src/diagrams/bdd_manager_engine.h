@@ -33,6 +33,7 @@ template <class Op>
 KEFOBDDNode* KEFOBDDManager::_Run(KEFOBDDNode* a, KEFOBDDNode* b, double w, int k) {
     KEFOBDDStack& stack = *_stack;
     KEFOBDDStackGuard guard(stack);
+    UnlinkedNodesGuard linker(*this);
     KEFOBDDFrame call;
     call.a = a;
     call.b = b;

@@ -232,6 +232,62 @@ TEST_F(BDDOperationsTest, NoNodeIsMadeTwice) {
     }
 }
 
+// In a store so small that operations often collect garbage or run out of
+// nodes on their way, the nodes an operation has made and not yet chained
+// into their hash table are neither lost nor reclaimed twice: every chain
+// holds exactly the nodes its table counts, and every live node is in one
+// chain.
+TEST_F(BDDOperationsTest, CollectionsDuringOperationsKeepTheHashTablesWhole) {
+    const int n = 9;
+    KEFOBDDManager::SetDefaultSizeOfPages(32);
+    KEFOBDDManager::SetDefaultUniqueTableSize(192);
+    KEFOBDDManager m;
+    CreateEntries(m, n);
+    FormulaGenerator generator(m, n, 23);
+    std::size_t collections = 0;
+    int overflows = 0;
+    for (int i = 0; i < 2000; ++i) {
+        testing::internal::CaptureStdout();
+        // A formula whose diagrams outgrow the store ends its call with the
+        // memory overflow; the nodes made so far stay where they belong.
+        try {
+            Formula f = generator.Random(5, i % 2 == 0);
+            try {
+                KEFOBDDNode* mcs = m.BuildMinimalCutsets(f.node);
+                EXPECT_EQ(FamilyOf(m, mcs, n), Minimal(f.table, n)) << "formula " << i;
+                m.FreeNode(mcs);
+            } catch (const PLOVException& e) {
+                EXPECT_EQ(e.GetKind(), PLOVException::MemoryOverflow);
+                ++overflows;
+            }
+            m.FreeNode(f.node);
+        } catch (const PLOVException& e) {
+            EXPECT_EQ(e.GetKind(), PLOVException::MemoryOverflow);
+            ++overflows;
+        }
+        const std::string printed = testing::internal::GetCapturedStdout();
+        for (std::size_t at = printed.find("Launch garbage collection"); at != std::string::npos;
+             at = printed.find("Launch garbage collection", at + 1))
+            ++collections;
+    }
+    EXPECT_GT(collections, 100u);
+    EXPECT_LT(overflows, 100);
+    int nodes = 0;
+    for (int index = 1; index <= n; ++index) {
+        const KEFOBDDHashTable* table = m.GetEntry(index)->GetHashTable();
+        int chained = 0;
+        for (int b = 0; b < table->GetSize(); ++b) {
+            for (const KEFOBDDNode* node = table->GetBucket(b); node != nullptr; node = node->GetNext()) {
+                EXPECT_FALSE(node->IsFree());
+                ++chained;
+            }
+        }
+        EXPECT_EQ(chained, table->GetNumberOfNodes()) << "index " << index;
+        nodes += chained;
+    }
+    EXPECT_EQ(nodes + 2, m.GetNumberOfActiveNodesInUniqueTable());
+}
+
 TEST_F(BDDOperationsTest, BDDFromZBDDOfMinimalCutsetsGivesBackAMonotoneFunction) {
     for (int n : {4, 9, 14}) {
         KEFOBDDManager m;
