@@ -45,19 +45,19 @@ public:
 
     // slot = (q(a) x 13 + q(b) x 17 + k x 7 + op) mod size, q(x) being the
     // node identity divided by 16 (0 for none). The identity of a node is its
-    // address scrambled by a bijective 64-bit mix: raw addresses are
-    // multiples of 32 laid out page by page, so with small multipliers the
-    // operands of one descent (neighbours in a page) would crowd into a few
-    // slots, and every q would be even, leaving half of the slots unused.
+    // address scrambled by a bijection: raw addresses are multiples of 32
+    // laid out page by page, so with small multipliers the operands of one
+    // descent (neighbours in a page) would crowd into a few slots, and every
+    // q would be even, leaving half of the slots unused. The product by an
+    // odd constant spreads every address bit upwards, and the high half,
+    // which depends on all of them, is folded onto the low half by an
+    // exclusive or, which also breaks the linearity of the product (the
+    // slots of neighbouring pairs would otherwise differ by fixed steps and
+    // collide in patterns). Both steps are bijections, so identities stay
+    // distinct; the three instructions lie on the path of every look-up.
     static std::uint64_t Identity(const KEFOBDDNode* node) {
-        std::uint64_t x = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(node));
-        if (x == 0) return 0;
-        x ^= x >> 33;
-        x *= 0xff51afd7ed558ccdULL;
-        x ^= x >> 33;
-        x *= 0xc4ceb9fe1a85ec53ULL;
-        x ^= x >> 33;
-        return x;
+        const std::uint64_t x = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(node)) * 0x9e3779b97f4a7c15ULL;
+        return x ^ (x >> 32);
     }
     std::uint64_t ComputeSlot(int operation, int argument, const KEFOBDDNode* a, const KEFOBDDNode* b) const {
         const std::uint64_t qa = Identity(a) >> 4;

@@ -63,12 +63,21 @@ public:
         return ((Mix(17u * t) + Mix(31u * e)) * 0x80000001ull) >> 1;
     }
     std::uint64_t ComputeBucket(const KEFOBDDNode* thenSon, const KEFOBDDNode* elseSon) const {
-        const std::uint64_t h = Hash(thenSon, elseSon);
+        return BucketOfHash(Hash(thenSon, elseSon));
+    }
+    // The bucket of a hash code at the table's present size. A caller that
+    // looks a node up, makes it and links it computes the code once; the
+    // bucket is taken again at each step, as the table may grow in between.
+    std::uint64_t BucketOfHash(std::uint64_t h) const {
         return _mask != 0 ? (h & _mask) : (h % static_cast<std::uint64_t>(_size));
     }
 
     KEFOBDDNode* LookUp(const KEFOBDDNode* thenSon, const KEFOBDDNode* elseSon) const {
-        for (KEFOBDDNode* node = _buckets[ComputeBucket(thenSon, elseSon)]; node != nullptr; node = node->_next) {
+        return LookUp(thenSon, elseSon, Hash(thenSon, elseSon));
+    }
+    // h: Hash(thenSon, elseSon).
+    KEFOBDDNode* LookUp(const KEFOBDDNode* thenSon, const KEFOBDDNode* elseSon, std::uint64_t h) const {
+        for (KEFOBDDNode* node = _buckets[BucketOfHash(h)]; node != nullptr; node = node->_next) {
             if (node->_then == thenSon && node->_else == elseSon) return node;
         }
         return nullptr;
@@ -82,19 +91,19 @@ public:
     // The two halves of InsertNode, for a caller that links the node later:
     // ReserveNode applies the growth rule and counts the node (it may raise
     // the memory-overflow exception); LinkNode pushes it at the head of the
-    // chain of its sons, computed at that moment, and cannot fail.
+    // chain of its sons, taken at that moment, and cannot fail.
     void ReserveNode();
-    void LinkNode(KEFOBDDNode* node) {
-        const std::uint64_t bucket = ComputeBucket(node->_then, node->_else);
+    void LinkNode(KEFOBDDNode* node) { LinkNode(node, Hash(node->_then, node->_else)); }
+    // h: Hash of the node's sons.
+    void LinkNode(KEFOBDDNode* node, std::uint64_t h) {
+        const std::uint64_t bucket = BucketOfHash(h);
         node->_next = _buckets[bucket];
         _buckets[bucket] = node;
     }
-    // Where the chain of a node of these sons starts, for the caller to
+    // Where the chain of a node of hash code h starts, for the caller to
     // prefetch (a prefetch inside a function of its own could be dropped by
     // the compiler, which sees a call without effect).
-    KEFOBDDNode* const* GetBucketAddress(const KEFOBDDNode* thenSon, const KEFOBDDNode* elseSon) const {
-        return _buckets + ComputeBucket(thenSon, elseSon);
-    }
+    KEFOBDDNode* const* GetBucketAddress(std::uint64_t h) const { return _buckets + BucketOfHash(h); }
     // Unlinks the node from its chain; a node that is not in the table is
     // left alone.
     void RemoveNode(KEFOBDDNode* node);

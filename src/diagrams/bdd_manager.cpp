@@ -27,6 +27,7 @@ KEFOBDDManager::KEFOBDDManager()
       _scratch(nullptr),
       _scratchCapacity(0),
       _unlinkedNodes(),
+      _hashesOfUnlinkedNodes(),
       _numberOfUnlinkedNodes(0),
       _oldestUnlinkedNode(0),
       _depthOfOperations(0) {
@@ -135,7 +136,7 @@ void KEFOBDDManager::SetMaximumSizeOfHashTables(int size) {
 // ---- Nodes
 
 KEFOBDDNode* KEFOBDDManager::_MakeNode(KEFOBDDEntry* entry, int index, KEFOBDDNode* thenSon, KEFOBDDNode* elseSon,
-                                       bool late) {
+                                       bool late, std::uint64_t h) {
     if (index <= 0 || index > KEFOBDDNode::maximumVariableIndex || thenSon == nullptr || elseSon == nullptr)
         PLOVException::RaiseInternalError();
     // The sons are held before a slot is asked for: the slot request may
@@ -161,25 +162,29 @@ KEFOBDDNode* KEFOBDDManager::_MakeNode(KEFOBDDEntry* entry, int index, KEFOBDDNo
         throw;
     }
     if (!late) {
-        table->LinkNode(node);
+        table->LinkNode(node, h);
         return node;
     }
-    __builtin_prefetch(table->GetBucketAddress(thenSon, elseSon));
+    __builtin_prefetch(table->GetBucketAddress(h));
     if (_numberOfUnlinkedNodes < maximumNumberOfUnlinkedNodes) {
+        _hashesOfUnlinkedNodes[_numberOfUnlinkedNodes] = h;
         _unlinkedNodes[_numberOfUnlinkedNodes++] = node;
         return node;
     }
     KEFOBDDNode*& oldest = _unlinkedNodes[_oldestUnlinkedNode];
-    _entryTable->GetEntry(oldest->GetIndex())->GetHashTable()->LinkNode(oldest);
+    std::uint64_t& hashOfOldest = _hashesOfUnlinkedNodes[_oldestUnlinkedNode];
+    _entryTable->GetEntry(oldest->GetIndex())->GetHashTable()->LinkNode(oldest, hashOfOldest);
     oldest = node;
+    hashOfOldest = h;
     _oldestUnlinkedNode = (_oldestUnlinkedNode + 1) % maximumNumberOfUnlinkedNodes;
     return node;
 }
 
 void KEFOBDDManager::_LinkUnlinkedNodes() noexcept {
     for (int i = 0; i < _numberOfUnlinkedNodes; ++i) {
-        KEFOBDDNode* node = _unlinkedNodes[(_oldestUnlinkedNode + i) % maximumNumberOfUnlinkedNodes];
-        _entryTable->GetEntry(node->GetIndex())->GetHashTable()->LinkNode(node);
+        const int k = (_oldestUnlinkedNode + i) % maximumNumberOfUnlinkedNodes;
+        KEFOBDDNode* node = _unlinkedNodes[k];
+        _entryTable->GetEntry(node->GetIndex())->GetHashTable()->LinkNode(node, _hashesOfUnlinkedNodes[k]);
     }
     _numberOfUnlinkedNodes = 0;
     _oldestUnlinkedNode = 0;

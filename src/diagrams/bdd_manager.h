@@ -343,8 +343,10 @@ private:
     KEFOBDDNode* _FindOrMakeNode(int index, KEFOBDDNode* thenSon, KEFOBDDNode* elseSon, bool sonsHeld) {
         KEFOBDDEntry* entry = _entryTable->GetEntry(index);
         const bool fatherless = sonsHeld && (thenSon->GetReferenceCount() == 1 || elseSon->GetReferenceCount() == 1);
+        // The hash code serves the look-up, the prefetch and the linking.
+        const std::uint64_t h = entry != nullptr ? KEFOBDDHashTable::Hash(thenSon, elseSon) : 0;
         if (entry != nullptr && !fatherless) {
-            KEFOBDDNode* node = entry->GetHashTable()->LookUp(thenSon, elseSon);
+            KEFOBDDNode* node = entry->GetHashTable()->LookUp(thenSon, elseSon, h);
             if (node == nullptr && _numberOfUnlinkedNodes != 0) node = _FindUnlinkedNode(index, thenSon, elseSon);
             if (node != nullptr) {
                 node->Retain();
@@ -359,11 +361,12 @@ private:
              _FindUnlinkedNode(index, thenSon, elseSon) != nullptr))
             PLOVException::RaiseInternalError();
 #endif
-        return _MakeNode(entry, index, thenSon, elseSon, fatherless);
+        return _MakeNode(entry, index, thenSon, elseSon, fatherless, h);
     }
     // late: the node may be linked into its chain a few nodes later (below).
-    KEFOBDDNode* _MakeNode(KEFOBDDEntry* entry, int index, KEFOBDDNode* thenSon, KEFOBDDNode* elseSon,
-                           bool late = false);
+    // h: the hash code of the sons when entry is not null.
+    KEFOBDDNode* _MakeNode(KEFOBDDEntry* entry, int index, KEFOBDDNode* thenSon, KEFOBDDNode* elseSon, bool late,
+                           std::uint64_t h);
 
     // Nodes made without a look-up are counted in their hash table at once
     // but linked into their chain only when numberOfUnlinkedNodes younger
@@ -441,6 +444,7 @@ private:
     // The nodes waiting to be linked, oldest first from _oldestUnlinkedNode
     // around the ring.
     KEFOBDDNode* _unlinkedNodes[maximumNumberOfUnlinkedNodes];
+    std::uint64_t _hashesOfUnlinkedNodes[maximumNumberOfUnlinkedNodes];
     int _numberOfUnlinkedNodes;
     int _oldestUnlinkedNode;
     int _depthOfOperations;
