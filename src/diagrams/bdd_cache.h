@@ -72,6 +72,26 @@ public:
             return record.result;
         return nullptr;
     }
+    // The same look-up, giving the slot of the key for the insertion of its
+    // result once computed: the cache keeps its size during an operation
+    // (only a command resizes it), so the slot stays that of the key.
+    KEFOBDDNode* LookUp(int operation, int argument, const KEFOBDDNode* a, const KEFOBDDNode* b,
+                        std::uint32_t& slot) const {
+        slot = static_cast<std::uint32_t>(ComputeSlot(operation, argument, a, b));
+        const KEFOBDDRecord& record = _records[slot];
+        if (record.operation == operation && record.argument == argument && record.first == a && record.second == b)
+            return record.result;
+        return nullptr;
+    }
+    void InsertAt(std::uint32_t slot, int operation, int argument, KEFOBDDNode* a, KEFOBDDNode* b,
+                  KEFOBDDNode* result) {
+        KEFOBDDRecord& record = _records[slot];
+        record.operation = operation;
+        record.argument = argument;
+        record.first = a;
+        record.second = b;
+        record.result = result;
+    }
     // Starts loading the slot of a look-up to come, so that its miss overlaps
     // the work done in between.
     void Prefetch(int operation, int argument, const KEFOBDDNode* a, const KEFOBDDNode* b) const {

@@ -44,6 +44,7 @@ KEFOBDDNode* KEFOBDDManager::_Run(KEFOBDDNode* a, KEFOBDDNode* b, double w, int 
     call.index = 0;
     call.state = 0;
     call.kind = 0;
+    call.slot = 0;
     KEFOBDDNode* result = nullptr;
     for (;;) {
         if (!Op::Begin(*this, call, result)) {

@@ -43,7 +43,7 @@ bool ShannonStep(KEFOBDDManager& m, KEFOBDDFrame& frame, KEFOBDDNode* child, KEF
                           : m.NewBDDNode(frame.index, frame.r0, child, true);
             m.FreeNode(frame.r0);
             m.FreeNode(child);
-            m.GetCache()->Insert(Code, 0, frame.a, frame.b, result);
+            m.GetCache()->InsertAt(frame.slot, Code, 0, frame.a, frame.b, result);
             return false;
     }
 }
@@ -65,7 +65,7 @@ struct AndOp {
             return true;
         }
         OrderOperands(call);
-        KEFOBDDNode* cached = m.GetCache()->LookUp(KEFOBDDManager::AndOperation, 0, call.a, call.b);
+        KEFOBDDNode* cached = m.GetCache()->LookUp(KEFOBDDManager::AndOperation, 0, call.a, call.b, call.slot);
         if (cached != nullptr) {
             result = Retained(cached);
             return true;
@@ -96,7 +96,7 @@ struct OrOp {
             return true;
         }
         OrderOperands(call);
-        KEFOBDDNode* cached = m.GetCache()->LookUp(KEFOBDDManager::OrOperation, 0, call.a, call.b);
+        KEFOBDDNode* cached = m.GetCache()->LookUp(KEFOBDDManager::OrOperation, 0, call.a, call.b, call.slot);
         if (cached != nullptr) {
             result = Retained(cached);
             return true;
@@ -121,7 +121,7 @@ struct NotOp {
             result = m.NewLeafOne();
             return true;
         }
-        KEFOBDDNode* cached = m.GetCache()->LookUp(KEFOBDDManager::NotOperation, 0, f, nullptr);
+        KEFOBDDNode* cached = m.GetCache()->LookUp(KEFOBDDManager::NotOperation, 0, f, nullptr, call.slot);
         if (cached != nullptr) {
             result = Retained(cached);
             return true;
@@ -232,7 +232,7 @@ struct WithoutOp {
                 break;
         }
         call.b = G;
-        KEFOBDDNode* cached = m.GetCache()->LookUp(KEFOBDDManager::WithoutOperation, 0, F, G);
+        KEFOBDDNode* cached = m.GetCache()->LookUp(KEFOBDDManager::WithoutOperation, 0, F, G, call.slot);
         if (cached != nullptr) {
             result = Retained(cached);
             return true;
@@ -295,7 +295,7 @@ struct WithoutOp {
         result = m.NewZBDDNode(frame.index, frame.r0, child, true);
         m.FreeNode(frame.r0);
         m.FreeNode(child);
-        m.GetCache()->Insert(KEFOBDDManager::WithoutOperation, 0, F, G, result);
+        m.GetCache()->InsertAt(frame.slot, KEFOBDDManager::WithoutOperation, 0, F, G, result);
         return false;
     }
 };

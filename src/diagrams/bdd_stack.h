@@ -11,6 +11,7 @@
 #include "support/memory_manager.h"
 
 #include <cstddef>
+#include <cstdint>
 
 // One pending call of an operation: its operands, budget, the label of the
 // node it will make, the sub-results received so far and where it stands.
@@ -24,6 +25,7 @@ struct KEFOBDDFrame {
     int index;
     int state;
     int kind;
+    std::uint32_t slot;  // cache slot of the call's key, for its result
 };
 
 class KEFOBDDStack {
