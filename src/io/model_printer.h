@@ -14,6 +14,7 @@
 #include "support/xml_printer.h"
 
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -234,6 +235,17 @@ private:
     KEFOBDDManager* _manager = nullptr;
 
     int _reportDigits = 6;
+    // The last texts of reals written, by the bits of the value: the reals
+    // of a long report (cutset probabilities, contributions) take few
+    // distinct values, each written many times. Emptied when a report
+    // starts, since the number of digits may change.
+    struct RealText {
+        std::uint64_t bits;
+        unsigned char length;  // 0: empty
+        char text[31];
+    };
+    static const int numberOfRealTexts = 256;
+    RealText _realTexts[numberOfRealTexts] = {};
     std::vector<char> _buffer;
     std::size_t _bufferUsed = 0;
     int _linesSinceClockCheck = 0;

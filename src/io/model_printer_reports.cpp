@@ -200,7 +200,23 @@ void KEFOModelPrinter::_GrowBuffer(std::size_t size) {
 
 void KEFOModelPrinter::_Real(double value) {
     if (_bufferUsed + 32 > _buffer.size()) _GrowBuffer(32);
-    _bufferUsed += FormatRealWithDigits(value, _reportDigits, _buffer.data() + _bufferUsed);
+    char* out = _buffer.data() + _bufferUsed;
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    static_assert(numberOfRealTexts == 256, "the slot is the top byte of the scrambled bits");
+    RealText& known = _realTexts[(bits * 0x9e3779b97f4a7c15ULL) >> 56];
+    if (known.length != 0 && known.bits == bits) {
+        std::memcpy(out, known.text, known.length);
+        _bufferUsed += known.length;
+        return;
+    }
+    const std::size_t length = FormatRealWithDigits(value, _reportDigits, out);
+    if (length < sizeof known.text) {
+        known.bits = bits;
+        known.length = static_cast<unsigned char>(length);
+        std::memcpy(known.text, out, length);
+    }
+    _bufferUsed += length;
 }
 
 void KEFOModelPrinter::_Integer(long long value) {
@@ -211,6 +227,7 @@ void KEFOModelPrinter::_Integer(long long value) {
 
 void KEFOModelPrinter::_BeginReport(PLOVStream* stream) {
     _reportDigits = stream != nullptr ? stream->GetNumberOfSignificantDigits() : 6;
+    for (RealText& known : _realTexts) known.length = 0;
     _bufferUsed = 0;
     _linesSinceClockCheck = 0;
     _lastFlush = std::chrono::steady_clock::now();

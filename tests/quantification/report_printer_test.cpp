@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <limits>
 #include <random>
+#include <sstream>
 
 using quantificationtest::Products;
 using quantificationtest::SumOfProducts;
@@ -112,6 +113,52 @@ TEST(MinimalCutsetReport, RanksCountEveryLineOfALargeFamilyInOrder) {
     for (int k = 0; k < 11; ++k)
         EXPECT_EQ(std::to_string(k + 1) + "\t2\te" + std::to_string(k) + "\te" + std::to_string(k + 1), lines[2 + k]);
     EXPECT_EQ(0u, lines[13].find("12\t2988\te12\te13\t"));
+}
+
+TEST(MinimalCutsetReport, RepeatedAndDistinctRealsKeepTheirTextAcrossReportsAndDigits) {
+    // 1500 single-event cutsets: three probabilities repeated over the first
+    // 600 events, then 900 distinct ones, many of them sharing a slot of the
+    // printer's table of recent texts. Every probability and contribution
+    // must read as printf writes it, with the digits of each report's
+    // stream, so that a text kept from another value or from a report with
+    // other digits would show.
+    std::vector<double> p;
+    for (int e = 0; e < 600; ++e) p.push_back(e % 3 == 0 ? 1e-3 : e % 3 == 1 ? 2.5e-4 : 1.0 / 3.0);
+    for (int e = 600; e < 1500; ++e) p.push_back(1e-6 * (e + 1) + 1e-9 * e * e);
+    SumOfProducts m;
+    m.AddEvents(p);
+    Products products;
+    for (int e = 0; e < 1500; ++e) products.push_back({e});
+    m.Build(products);
+    m.LoadProbabilities();
+    KEFOModelPrinter printer;
+    const double top = 0.7;
+    printer.SetTopEventProbability(top);
+    for (int digits : {6, 3, 6, 10}) {
+        PLOVStringStream stream;
+        stream.SetNumberOfSignificantDigits(digits);
+        printer.PrintMinimalCutsetsAtTSVFormat(m.top, m.zbdd, 0.0, &stream);
+        const std::string text = stream.GetText();
+        std::istringstream lines(text);
+        std::string line;
+        for (int skip = 0; skip < 4; ++skip) std::getline(lines, line);
+        int seen = 0;
+        while (std::getline(lines, line)) {
+            // rank, probability, contribution, event "e<n>"
+            const std::size_t a = line.find('\t');
+            const std::size_t b = line.find('\t', a + 1);
+            const std::size_t c = line.find('\t', b + 1);
+            ASSERT_NE(c, std::string::npos) << line;
+            const int event = std::stoi(line.substr(c + 2));
+            char expected[64];
+            std::snprintf(expected, sizeof expected, "%.*g", digits, p[static_cast<std::size_t>(event)]);
+            EXPECT_EQ(expected, line.substr(a + 1, b - a - 1)) << digits << " " << line;
+            std::snprintf(expected, sizeof expected, "%.*g", digits, p[static_cast<std::size_t>(event)] / top);
+            EXPECT_EQ(expected, line.substr(b + 1, c - b - 1)) << digits << " " << line;
+            ++seen;
+        }
+        EXPECT_EQ(1500, seen);
+    }
 }
 
 TEST(ProbabilityReports, HeaderProbabilityAndUnavailabilityTable) {
