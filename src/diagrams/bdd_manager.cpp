@@ -198,6 +198,9 @@ void KEFOBDDManager::SetIntValues(KEFOBDDNode* root, int value) {
         if (node->GetIntValue() != value) {
             node->SetIntValue(value);
             if (node != _zero && node != _one) {
+                // The else-son is visited once the then-side is done: its
+                // load starts now, to overlap the walk of the then-side.
+                __builtin_prefetch(node->_else);
                 _stack->Push()->a = node->_else;
                 node = node->_then;
                 continue;
@@ -220,6 +223,9 @@ void KEFOBDDManager::SetFloatValues(KEFOBDDNode* root, float value) {
         if (node->GetIntValue() != bits) {
             node->SetFloatValue(value);
             if (node != _zero && node != _one) {
+                // The else-son is visited once the then-side is done: its
+                // load starts now, to overlap the walk of the then-side.
+                __builtin_prefetch(node->_else);
                 _stack->Push()->a = node->_else;
                 node = node->_then;
                 continue;

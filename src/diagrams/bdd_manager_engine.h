@@ -124,6 +124,9 @@ void KEFOBDDManager::_PostOrder(KEFOBDDNode* root, Visitor& visitor) {
         KEFOBDDNode* node = frame->a;
         if (frame->state == 0) {
             frame->state = 1;
+            // The else-son is read once the then-side is done: its load
+            // starts now, to overlap the walk of the then-side.
+            __builtin_prefetch(node->GetElseSon());
             KEFOBDDNode* son = node->GetThenSon();
             if (IsInternalNode(son) && visitor.Pending(son)) {
                 KEFOBDDFrame* pushed = stack.Push();
