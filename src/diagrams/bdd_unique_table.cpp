@@ -50,6 +50,8 @@ KEFOBDDUniqueTable::KEFOBDDUniqueTable(KEFOBDDManager* manager)
       _numberOfFreeNodes(0),
       _pages(nullptr),
       _freeList(nullptr),
+      _freshSlots(nullptr),
+      _endOfFreshSlots(nullptr),
       _slabCursor(nullptr),
       _slabRemainder(0) {
     _leafZero._Set(KEFOBDDNode::leafZeroIndex, KEFOBDDNode::saturatedCount, nullptr, nullptr);
@@ -68,6 +70,8 @@ void KEFOBDDUniqueTable::DeletePages() {
     _numberOfPages = 0;
     _numberOfFreeNodes = 0;
     _freeList = nullptr;
+    _freshSlots = nullptr;
+    _endOfFreshSlots = nullptr;
     _slabCursor = nullptr;
     _slabRemainder = 0;
 }
@@ -80,13 +84,9 @@ bool KEFOBDDUniqueTable::_AddPage() {
     _pages = page;
     _numberOfNodes += _sizeOfPages;
     ++_numberOfPages;
-    // Push the slots from the last to the first so that the first slot of
-    // the page is taken first.
-    KEFOBDDNode* nodes = page->GetNodes();
-    for (int i = _sizeOfPages - 1; i >= 0; --i) {
-        nodes[i]._next = _freeList;
-        _freeList = nodes + i;
-    }
+    // The slots are handed out from the first on (NewNode).
+    _freshSlots = page->GetNodes();
+    _endOfFreshSlots = _freshSlots + _sizeOfPages;
     _numberOfFreeNodes += _sizeOfPages;
     return true;
 }
@@ -117,6 +117,16 @@ KEFOBDDPage* KEFOBDDUniqueTable::_NewPage() {
     return page;
 }
 
+KEFOBDDNode* KEFOBDDUniqueTable::_TakeFreeSlot() {
+    KEFOBDDNode* node = _freeList;
+    if (node != nullptr)
+        _freeList = node->_next;
+    else
+        node = _freshSlots++;
+    --_numberOfFreeNodes;
+    return node;
+}
+
 KEFOBDDNode* KEFOBDDUniqueTable::_NewNodeSlowly() {
     bool added = false;
     try {
@@ -127,13 +137,13 @@ KEFOBDDNode* KEFOBDDUniqueTable::_NewNodeSlowly() {
         if (e.GetKind() != PLOVException::MemoryOverflow) throw;
         _manager->CollectGarbage();
         if (_freeList == nullptr) throw;
-        return _freeList;
+        return _TakeFreeSlot();
     }
     if (!added) {
         _manager->CollectGarbage();
         if (_freeList == nullptr) PLOVException::RaiseMemoryOverflow();
     }
-    return _freeList;
+    return _TakeFreeSlot();
 }
 
 long long KEFOBDDUniqueTable::ComputeMemoryOccupationInBytes() const {

@@ -44,11 +44,18 @@ public:
     KEFOBDDNode* GetLeafZero() { return &_leafZero; }
     KEFOBDDNode* GetLeafOne() { return &_leafOne; }
 
-    // A free slot, its fields zeroed except next.
+    // A free slot, its fields zeroed except next: the head of the free list,
+    // else the next slot never used of the newest page, else a slot of a new
+    // page or one freed by garbage collection.
     KEFOBDDNode* NewNode() {
         KEFOBDDNode* node = _freeList;
-        if (node == nullptr) node = _NewNodeSlowly();
-        _freeList = node->_next;
+        if (node != nullptr) {
+            _freeList = node->_next;
+        } else if (_freshSlots != _endOfFreshSlots) {
+            node = _freshSlots++;
+        } else {
+            return _NewNodeSlowly();
+        }
         --_numberOfFreeNodes;
         return node;
     }
@@ -66,7 +73,9 @@ public:
     long long ComputeMemoryOccupationInBytes() const;
 
 private:
+    // Adds a page or collects garbage, then takes a slot as NewNode does.
     KEFOBDDNode* _NewNodeSlowly();
+    KEFOBDDNode* _TakeFreeSlot();
     bool _AddPage();
     KEFOBDDPage* _NewPage();
 
@@ -81,6 +90,13 @@ private:
     int _numberOfFreeNodes;
     KEFOBDDPage* _pages;
     KEFOBDDNode* _freeList;
+    // The slots of the newest page that were never used, zeroed, handed out
+    // in order after the free list: a new page is not threaded slot by slot
+    // into the free list (which would write the whole page at once), and
+    // the slots are still taken from the first of the page on, after those
+    // freed by garbage collection, as they would be from the list.
+    KEFOBDDNode* _freshSlots;
+    KEFOBDDNode* _endOfFreshSlots;
     // The unused end of the newest slab of pages (see KEFOBDDPage).
     char* _slabCursor;
     std::size_t _slabRemainder;

@@ -2,6 +2,7 @@
 // garbage collection, exhaustion, memory figures and dumps.
 #include "diagrams/bdd_manager.h"
 #include "diagrams/bdd_test_helpers.h"
+#include "diagrams/bdd_unique_table.h"
 #include "support/exception.h"
 
 #include <gtest/gtest.h>
@@ -305,6 +306,51 @@ TEST_F(BDDStoreTest, GarbageCollectionReclaimsEveryUnheldNodeAndEmptiesTheCache)
     const int pages = m.GetNumberOfPagesInUniqueTable();
     for (int i = 0; i < 50; ++i) m.FreeNode(generator.Random(6).node);
     EXPECT_EQ(m.GetNumberOfPagesInUniqueTable(), pages);
+}
+
+TEST_F(BDDStoreTest, SlotsComeInPageOrderAfterTheFreedOnesAndCountAsFree) {
+    // Pages of 4 slots: the slots of a new page are taken from its first
+    // on, slots freed by a collection before the unused ones of the newest
+    // page, the last freed first; the free count covers both.
+    KEFOBDDManager m;
+    m.SetSizeOfPages(4);
+    KEFOBDDUniqueTable* table = m.GetUniqueTable();
+    std::vector<KEFOBDDNode*> literals;
+    for (int i = 1; i <= 3; ++i) literals.push_back(m.BuildPositiveLiteral(i));
+    ASSERT_EQ(m.GetNumberOfPagesInUniqueTable(), 1);
+    const KEFOBDDNode* first = table->GetPages()->GetNodes();
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(literals[static_cast<std::size_t>(i)], first + i);
+    EXPECT_EQ(table->GetNumberOfFreeNodes(), 1);
+    literals.push_back(m.BuildPositiveLiteral(4));
+    EXPECT_EQ(literals[3], first + 3);
+    EXPECT_EQ(table->GetNumberOfFreeNodes(), 0);
+    KEFOBDDNode* fifth = m.BuildPositiveLiteral(5);
+    ASSERT_EQ(m.GetNumberOfPagesInUniqueTable(), 2);
+    const KEFOBDDNode* second = table->GetPages()->GetNodes();
+    EXPECT_EQ(fifth, second);
+    EXPECT_EQ(table->GetNumberOfFreeNodes(), 3);
+    EXPECT_EQ(m.GetNumberOfActiveNodesInUniqueTable(), 2 + 5);
+    // Free the literals of 2 and 4; the collection pushes them in page
+    // order (2 then 4), so 4's slot comes back first, then 2's, then the
+    // unused slots of the second page.
+    m.FreeNode(literals[1]);
+    m.FreeNode(literals[3]);
+    testing::internal::CaptureStdout();
+    m.CollectGarbage();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(table->GetNumberOfFreeNodes(), 5);
+    EXPECT_EQ(m.BuildPositiveLiteral(6), first + 3);
+    EXPECT_EQ(m.BuildPositiveLiteral(7), first + 1);
+    EXPECT_EQ(m.BuildPositiveLiteral(8), second + 1);
+    EXPECT_EQ(m.BuildPositiveLiteral(9), second + 2);
+    EXPECT_EQ(table->GetNumberOfFreeNodes(), 1);
+    EXPECT_EQ(m.GetNumberOfActiveNodesInUniqueTable(), 2 + 7);
+    // A slot never used reads as free to the collector and is handed out
+    // zeroed.
+    KEFOBDDNode* last = m.BuildPositiveLiteral(10);
+    EXPECT_EQ(last, second + 3);
+    EXPECT_EQ(last->GetIndex(), 10);
+    EXPECT_EQ(m.GetNumberOfPagesInUniqueTable(), 2);
 }
 
 TEST_F(BDDStoreTest, ReferenceCountsBalanceOverALongRandomSequence) {
