@@ -136,19 +136,24 @@ void KEFOBDDManager::SetMaximumSizeOfHashTables(int size) {
 // ---- Nodes
 
 KEFOBDDNode* KEFOBDDManager::_MakeNode(KEFOBDDEntry* entry, int index, KEFOBDDNode* thenSon, KEFOBDDNode* elseSon,
-                                       bool late, std::uint64_t h) {
+                                       bool late, std::uint64_t h, bool sonsGiven) {
     if (index <= 0 || index > KEFOBDDNode::maximumVariableIndex || thenSon == nullptr || elseSon == nullptr)
         PLOVException::RaiseInternalError();
     // The sons are held before a slot is asked for: the slot request may
-    // collect garbage, and a caller may pass sons nobody else holds.
-    thenSon->Retain();
-    elseSon->Retain();
+    // collect garbage, and a caller may pass sons nobody else holds. Given
+    // sons are held by the caller's references, which the node takes.
+    if (!sonsGiven) {
+        thenSon->Retain();
+        elseSon->Retain();
+    }
     KEFOBDDNode* node;
     try {
         node = _uniqueTable->NewNode();
     } catch (...) {
-        thenSon->Release();
-        elseSon->Release();
+        if (!sonsGiven) {
+            thenSon->Release();
+            elseSon->Release();
+        }
         throw;
     }
     node->_Set(static_cast<std::uint32_t>(index), 1, thenSon, elseSon);

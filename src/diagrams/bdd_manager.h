@@ -154,27 +154,32 @@ public:
     bool IsLeaf(const KEFOBDDNode* node) const { return node == _zero || node == _one; }
     bool IsInternalNode(const KEFOBDDNode* node) const { return node != nullptr && node != _zero && node != _one; }
 
-    // sonsHeld: the caller holds one reference of its own on each son (the
-    // sub-results of an operation). Every node holds a reference on each of
-    // its sons, dead nodes included until they are collected, so such a son
-    // whose count is 1 has no father: no node (index, then, else) exists,
-    // and the look-up, a chain of cache misses, is skipped.
+    // sonsGiven: the caller holds one reference of its own on each son (the
+    // sub-results of an operation) and gives it to the result: the made
+    // node keeps it as its own, an existing or redundant one releases it.
+    // Every node holds a reference on each of its sons, dead nodes included
+    // until they are collected, so such a son whose count is 1 has no
+    // father: no node (index, then, else) exists, and the look-up, a chain
+    // of cache misses, is skipped.
     //
     // BDD rule: a node with equal sons is never made.
-    KEFOBDDNode* NewBDDNode(int index, KEFOBDDNode* thenSon, KEFOBDDNode* elseSon, bool sonsHeld = false) {
+    KEFOBDDNode* NewBDDNode(int index, KEFOBDDNode* thenSon, KEFOBDDNode* elseSon, bool sonsGiven = false) {
         if (thenSon == elseSon) {
-            thenSon->Retain();
+            if (sonsGiven)
+                elseSon->Release();  // the reference of the then-son is the result's
+            else
+                thenSon->Retain();
             return thenSon;
         }
-        return _FindOrMakeNode(index, thenSon, elseSon, sonsHeld);
+        return _FindOrMakeNode(index, thenSon, elseSon, sonsGiven);
     }
     // ZBDD rule: a node whose then-son is the empty family is never made.
-    KEFOBDDNode* NewZBDDNode(int index, KEFOBDDNode* thenSon, KEFOBDDNode* elseSon, bool sonsHeld = false) {
+    KEFOBDDNode* NewZBDDNode(int index, KEFOBDDNode* thenSon, KEFOBDDNode* elseSon, bool sonsGiven = false) {
         if (thenSon == _zero) {
-            elseSon->Retain();
+            if (!sonsGiven) elseSon->Retain();  // else the else-son's reference is the result's
             return elseSon;
         }
-        return _FindOrMakeNode(index, thenSon, elseSon, sonsHeld);
+        return _FindOrMakeNode(index, thenSon, elseSon, sonsGiven);
     }
     KEFOBDDNode* CopyNode(KEFOBDDNode* node) {
         if (node != nullptr) node->Retain();
@@ -340,9 +345,9 @@ public:
 private:
     friend class KEFOBDDUniqueTable;
 
-    KEFOBDDNode* _FindOrMakeNode(int index, KEFOBDDNode* thenSon, KEFOBDDNode* elseSon, bool sonsHeld) {
+    KEFOBDDNode* _FindOrMakeNode(int index, KEFOBDDNode* thenSon, KEFOBDDNode* elseSon, bool sonsGiven) {
         KEFOBDDEntry* entry = _entryTable->GetEntry(index);
-        const bool fatherless = sonsHeld && (thenSon->GetReferenceCount() == 1 || elseSon->GetReferenceCount() == 1);
+        const bool fatherless = sonsGiven && (thenSon->GetReferenceCount() == 1 || elseSon->GetReferenceCount() == 1);
         // The hash code serves the look-up, the prefetch and the linking.
         const std::uint64_t h = entry != nullptr ? KEFOBDDHashTable::Hash(thenSon, elseSon) : 0;
         if (entry != nullptr && !fatherless) {
@@ -350,6 +355,10 @@ private:
             if (node == nullptr && _numberOfUnlinkedNodes != 0) node = _FindUnlinkedNode(index, thenSon, elseSon);
             if (node != nullptr) {
                 node->Retain();
+                if (sonsGiven) {
+                    thenSon->Release();
+                    elseSon->Release();
+                }
                 return node;
             }
         }
@@ -361,12 +370,14 @@ private:
              _FindUnlinkedNode(index, thenSon, elseSon) != nullptr))
             PLOVException::RaiseInternalError();
 #endif
-        return _MakeNode(entry, index, thenSon, elseSon, fatherless, h);
+        return _MakeNode(entry, index, thenSon, elseSon, fatherless, h, sonsGiven);
     }
     // late: the node may be linked into its chain a few nodes later (below).
-    // h: the hash code of the sons when entry is not null.
+    // h: the hash code of the sons when entry is not null. sonsGiven: the
+    // node takes the caller's references on its sons (NewBDDNode); when it
+    // cannot be made, they stay the caller's.
     KEFOBDDNode* _MakeNode(KEFOBDDEntry* entry, int index, KEFOBDDNode* thenSon, KEFOBDDNode* elseSon, bool late,
-                           std::uint64_t h);
+                           std::uint64_t h, bool sonsGiven = false);
 
     // Nodes made without a look-up are counted in their hash table at once
     // but linked into their chain only when numberOfUnlinkedNodes younger

@@ -39,10 +39,9 @@ bool ShannonStep(KEFOBDDManager& m, KEFOBDDFrame& frame, KEFOBDDNode* child, KEF
             next.b = frame.b != nullptr ? ElseCofactor(frame.b, frame.index) : nullptr;
             return true;
         default:
+            // The node takes the references on the two sub-results.
             result = ZBDD ? m.NewZBDDNode(frame.index, frame.r0, child, true)
                           : m.NewBDDNode(frame.index, frame.r0, child, true);
-            m.FreeNode(frame.r0);
-            m.FreeNode(child);
             m.GetCache()->InsertAt(frame.slot, Code, 0, frame.a, frame.b, result);
             return false;
     }
@@ -188,10 +187,8 @@ struct MinimalCutsetsOp {
                 KEFOBDDNode* m1 = frame.r0;
                 KEFOBDDNode* m0 = child;
                 KEFOBDDNode* t = m.BuildWithout(m1, m0);
-                result = m.NewZBDDNode(frame.index, t, m0, true);
+                result = m.NewZBDDNode(frame.index, t, m0, true);  // takes t and m0
                 m.FreeNode(m1);
-                m.FreeNode(t);
-                m.FreeNode(m0);
                 if (KEFOBDDNodeMemo* memo = m.GetMinimalCutsetsMemo()) {
                     if (IsShared(frame.a)) memo->Insert(frame.a, result);
                 } else
@@ -292,9 +289,7 @@ struct WithoutOp {
                     break;
             }
         }
-        result = m.NewZBDDNode(frame.index, frame.r0, child, true);
-        m.FreeNode(frame.r0);
-        m.FreeNode(child);
+        result = m.NewZBDDNode(frame.index, frame.r0, child, true);  // takes both sub-results
         m.GetCache()->InsertAt(frame.slot, KEFOBDDManager::WithoutOperation, 0, F, G, result);
         return false;
     }
