@@ -67,10 +67,8 @@ public:
         return _mask != 0 ? (key & _mask) : (key % static_cast<std::uint64_t>(_size));
     }
     KEFOBDDNode* LookUp(int operation, int argument, const KEFOBDDNode* a, const KEFOBDDNode* b) const {
-        const KEFOBDDRecord& record = _records[ComputeSlot(operation, argument, a, b)];
-        if (record.operation == operation && record.argument == argument && record.first == a && record.second == b)
-            return record.result;
-        return nullptr;
+        std::uint32_t slot;
+        return LookUp(operation, argument, a, b, slot);
     }
     // The same look-up, giving the slot of the key for the insertion of its
     // result once computed: the cache keeps its size during an operation
@@ -98,12 +96,7 @@ public:
         __builtin_prefetch(&_records[ComputeSlot(operation, argument, a, b)]);
     }
     void Insert(int operation, int argument, KEFOBDDNode* a, KEFOBDDNode* b, KEFOBDDNode* result) {
-        KEFOBDDRecord& record = _records[ComputeSlot(operation, argument, a, b)];
-        record.operation = operation;
-        record.argument = argument;
-        record.first = a;
-        record.second = b;
-        record.result = result;
+        InsertAt(static_cast<std::uint32_t>(ComputeSlot(operation, argument, a, b)), operation, argument, a, b, result);
     }
 
     // 32 x records + 24.

@@ -117,16 +117,6 @@ KEFOBDDPage* KEFOBDDUniqueTable::_NewPage() {
     return page;
 }
 
-KEFOBDDNode* KEFOBDDUniqueTable::_TakeFreeSlot() {
-    KEFOBDDNode* node = _freeList;
-    if (node != nullptr)
-        _freeList = node->_next;
-    else
-        node = _freshSlots++;
-    --_numberOfFreeNodes;
-    return node;
-}
-
 KEFOBDDNode* KEFOBDDUniqueTable::_NewNodeSlowly() {
     bool added = false;
     try {
@@ -137,13 +127,14 @@ KEFOBDDNode* KEFOBDDUniqueTable::_NewNodeSlowly() {
         if (e.GetKind() != PLOVException::MemoryOverflow) throw;
         _manager->CollectGarbage();
         if (_freeList == nullptr) throw;
-        return _TakeFreeSlot();
+        return NewNode();
     }
     if (!added) {
         _manager->CollectGarbage();
         if (_freeList == nullptr) PLOVException::RaiseMemoryOverflow();
     }
-    return _TakeFreeSlot();
+    // A page was added or a collection freed slots: NewNode takes one.
+    return NewNode();
 }
 
 long long KEFOBDDUniqueTable::ComputeMemoryOccupationInBytes() const {

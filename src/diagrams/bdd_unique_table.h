@@ -73,9 +73,8 @@ public:
     long long ComputeMemoryOccupationInBytes() const;
 
 private:
-    // Adds a page or collects garbage, then takes a slot as NewNode does.
+    // Adds a page or collects garbage, then takes a slot by NewNode.
     KEFOBDDNode* _NewNodeSlowly();
-    KEFOBDDNode* _TakeFreeSlot();
     bool _AddPage();
     KEFOBDDPage* _NewPage();
 
