@@ -33,7 +33,9 @@ struct KEFOBDDBuilder::Frame {
                         // when the result is Zero; and, or, nand, nor: the
                         // children's diagrams kept so far
     int low;            // cardinality: lowest count kept
-    int seen;           // children combined so far
+    int seen;           // children combined (or kept) so far
+    bool counting;      // counting connectives: the row runs over the kept
+                        // children
 };
 
 namespace {
@@ -191,7 +193,7 @@ KEFOBDDNode* KEFOBDDBuilder::_BuildDiagramOfVariable(KEFOVariable* target, const
                 case KEFOGate::Not: break;
                 default: out = nullptr; return true;  // no node for an unknown connective
                 }
-                Frame f{nullptr, gate, gate->GetFirstChild(), nullptr, type, static_cast<int>(_rows.size()), 0, 0, 0};
+                Frame f{nullptr, gate, gate->GetFirstChild(), nullptr, type, static_cast<int>(_rows.size()), 0, 0, 0, false};
                 const int n = gate->GetNumberOfChildren();
                 if (type == KEFOGate::And || type == KEFOGate::Nand) f.acc = one;
                 if (type == KEFOGate::Or || type == KEFOGate::Nor) f.acc = zero;
@@ -247,7 +249,7 @@ KEFOBDDNode* KEFOBDDBuilder::_BuildDiagramOfVariable(KEFOVariable* target, const
                 finishVariable(v, out);
                 return true;
             }
-            frames.push_back(Frame{v, nullptr, nullptr, nullptr, 0, 0, 0, 0, 0});
+            frames.push_back(Frame{v, nullptr, nullptr, nullptr, 0, 0, 0, 0, 0, false});
             _inProgress.insert(v);
             term = definition;
         }
@@ -260,6 +262,14 @@ KEFOBDDNode* KEFOBDDBuilder::_BuildDiagramOfVariable(KEFOVariable* target, const
                              f.type == KEFOGate::Nor);
     };
 
+    // The unweighted counting connectives keep their children's diagrams
+    // after their row and run the row over them when the last one is known
+    // (countChildren).
+    auto countsAtTheEnd = [weighted](const Frame& f) {
+        return !weighted && (f.type == KEFOGate::AtLeast || f.type == KEFOGate::AtMost ||
+                             f.type == KEFOGate::Cardinality);
+    };
+
     // Combines the diagram of a child into its gate (the child's reference
     // is consumed).
     auto combine = [&](Frame& f, KEFOBDDNode* c) {
@@ -268,6 +278,11 @@ KEFOBDDNode* KEFOBDDBuilder::_BuildDiagramOfVariable(KEFOVariable* target, const
         if (foldsAtTheEnd(f)) {
             _rows.push_back(c);  // the reference goes with it
             ++f.rowSize;
+            ++f.seen;
+            return;
+        }
+        if (countsAtTheEnd(f) && f.rowSize > 0 && !f.counting) {
+            _rows.push_back(c);  // after the row; the reference goes with it
             ++f.seen;
             return;
         }
@@ -407,9 +422,34 @@ KEFOBDDNode* KEFOBDDBuilder::_BuildDiagramOfVariable(KEFOVariable* target, const
         cells.clear();
     };
 
+    // Runs the row of a counting connective over the children's diagrams
+    // kept after it, the child of the deepest root first, the children of
+    // equal roots from the last to the first.
+    //
+    // In list order, which the ordering heuristics make the variable order,
+    // each child lies below the whole row so far, and every cell was rebuilt
+    // at every child: atleast 50 of 1000 basic events made about 50 million
+    // nodes for a result of 48 thousand. A child above the row only adds a
+    // node on top of each cell. The result is the same diagram in any
+    // order, the connective being symmetric in its children.
+    auto countChildren = [&](Frame& f) {
+        const std::size_t first = static_cast<std::size_t>(f.rowStart + f.rowSize);
+        const auto begin = _rows.begin() + static_cast<std::ptrdiff_t>(first);
+        std::reverse(begin, _rows.end());
+        std::stable_sort(begin, _rows.end(), [m](KEFOBDDNode* a, KEFOBDDNode* b) {
+            return m->GetIndex(a) > m->GetIndex(b);
+        });
+        const int n = f.seen;
+        f.seen = 0;
+        f.counting = true;
+        for (int i = 0; i < n; ++i) combine(f, _rows[first + static_cast<std::size_t>(i)]);
+        _rows.resize(first);
+    };
+
     // The diagram of a gate whose children are all combined.
     auto finishGate = [&](Frame& f) -> KEFOBDDNode* {
         if (foldsAtTheEnd(f)) foldChildren(f);
+        if (countsAtTheEnd(f) && f.rowSize > 0) countChildren(f);
         KEFOBDDNode** row = _rows.data() + f.rowStart;
         KEFOBDDNode* r = nullptr;
         switch (f.type) {
