@@ -338,60 +338,100 @@ void KEFORewriter::CoalesceGates(int& errors, KEFOModel* model, KEFOVariable* to
     _CoalesceGates(model, cone);
 }
 
+// The definitions are rewritten from the top down, each variable once, in
+// the order a depth-first walk over the rewritten definitions meets them.
+// The copies of a merged definition are scanned in turn, so a definition is
+// flattened in one scan however deep its chain of merged variables goes; a
+// variable whose every reference was merged is not reached and keeps its
+// definition (it is no longer under the top). Rewriting every variable of
+// the cone children first flattened each one again: a chain of n or-gates
+// made n * n / 2 copies.
 void KEFORewriter::_CoalesceGates(KEFOModel* model, const KEFORewriterCone& cone) {
+    KEFOVariable* top = cone.GetTop();
+    if (top == nullptr || !cone.Contains(top)) return;
     long budget = coalescingBudget + cone.CountTerms();
     LiteralMarks marks;
+    std::vector<char> reached(static_cast<std::size_t>(cone.GetNumberOfVariables()), 0);
+    std::vector<KEFOVariable*> variables{top};
+    reached[static_cast<std::size_t>(cone.GetIndex(top))] = 1;
     std::vector<KEFOGate*> nodes;
-    std::vector<KEFOGate*> copied;
-    for (KEFOVariable* variable : cone.GetVariables()) {
+    std::vector<KEFOGate*> references;
+    while (!variables.empty()) {
+        KEFOVariable* variable = variables.back();
+        variables.pop_back();
         KEFOGate* definition = variable->GetDefinitionAsGate();
         if (definition == nullptr || variable->IsStateVariable()) continue;
-        nodes.clear();
-        KEFORewriterCone::CollectNodesInPostOrder(definition, nodes);
-        for (KEFOGate* node : nodes) {
-            if (!IsAndOr(node)) continue;
-            // Children are scanned once, left to right; a literal met again
-            // is dropped at once (RemoveDuplicatedChildren would drop it).
-            marks.NextNode();
-            for (KEFOTerm* c = node->GetFirstChild(); c != nullptr;) {
-                KEFOTerm* next = c->GetNextSibling();
-                KEFOGate* child = KEFOGate::AsGate(c);
-                c = next;
-                if (child == nullptr) continue;
-                if (child->GetType() == node->GetType()) {
-                    // A nested node of the same connective: its children take
-                    // its place and are scanned in turn.
-                    KEFOTerm* first = child->GetFirstChild();
-                    while (child->GetFirstChild() != nullptr) node->AddChildBefore(child, child->GetFirstChild());
-                    node->DeleteChild(child);
-                    if (first != nullptr) c = first;
-                    continue;
-                }
-                bool positive = true;
-                KEFOVariable* literal = LiteralVariable(child, positive);
-                if (literal == nullptr) continue;
-                KEFOGate* merged = positive && !literal->IsStateVariable() && !literal->IsSingleton() &&
-                                           literal != variable
-                                       ? literal->GetDefinitionAsGate()
-                                       : nullptr;
-                if (merged != nullptr && merged->GetType() == node->GetType() && merged != node) {
-                    long size = merged->GetNumberOfChildren();
-                    if (size <= budget) {
-                        budget -= size;
-                        for (KEFOTerm* g = merged->GetFirstChild(); g != nullptr; g = g->GetNextSibling()) {
-                            KEFOGate* grandChild = KEFOGate::AsGate(g);
-                            if (grandChild == nullptr) continue;
-                            bool grandPositive = true;
-                            KEFOVariable* grandLiteral = LiteralVariable(grandChild, grandPositive);
-                            if (grandLiteral != nullptr && marks.Mark(grandLiteral, grandPositive)) continue;
-                            node->AddChildBefore(child, KEFOGate::Copy(model, grandChild));
-                        }
+        // The nodes of the definition, each rewritten before its nested
+        // nodes are taken: the scan of a node only moves the children of
+        // nested nodes of its own connective, which are not taken yet.
+        nodes.assign(1, definition);
+        while (!nodes.empty()) {
+            KEFOGate* node = nodes.back();
+            nodes.pop_back();
+            if (IsAndOr(node)) {
+                // Children are scanned once, left to right; a literal met
+                // again is dropped at once (RemoveDuplicatedChildren would
+                // drop it).
+                marks.NextNode();
+                for (KEFOTerm* c = node->GetFirstChild(); c != nullptr;) {
+                    KEFOTerm* next = c->GetNextSibling();
+                    KEFOGate* child = KEFOGate::AsGate(c);
+                    c = next;
+                    if (child == nullptr) continue;
+                    if (child->GetType() == node->GetType()) {
+                        // A nested node of the same connective: its children
+                        // take its place and are scanned in turn.
+                        KEFOTerm* first = child->GetFirstChild();
+                        while (child->GetFirstChild() != nullptr) node->AddChildBefore(child, child->GetFirstChild());
                         node->DeleteChild(child);
+                        if (first != nullptr) c = first;
                         continue;
                     }
+                    bool positive = true;
+                    KEFOVariable* literal = LiteralVariable(child, positive);
+                    if (literal == nullptr) continue;
+                    KEFOGate* merged = positive && !literal->IsStateVariable() && !literal->IsSingleton() &&
+                                               literal != variable
+                                           ? literal->GetDefinitionAsGate()
+                                           : nullptr;
+                    if (merged != nullptr && merged->GetType() == node->GetType() && merged != node) {
+                        const long size = merged->GetNumberOfChildren();
+                        if (size <= budget) {
+                            // Merged once per node: a second reference adds
+                            // nothing to an and or an or.
+                            if (!marks.Mark(literal, true)) {
+                                budget -= size;
+                                KEFOTerm* first = nullptr;
+                                for (KEFOTerm* g = merged->GetFirstChild(); g != nullptr; g = g->GetNextSibling()) {
+                                    KEFOGate* grandChild = KEFOGate::AsGate(g);
+                                    if (grandChild == nullptr) continue;
+                                    KEFOGate* copy = KEFOGate::Copy(model, grandChild);
+                                    node->AddChildBefore(child, copy);
+                                    if (first == nullptr) first = copy;
+                                }
+                                if (first != nullptr) c = first;
+                            }
+                            node->DeleteChild(child);
+                            continue;
+                        }
+                    }
+                    if (marks.Mark(literal, positive)) node->DeleteChild(child);
                 }
-                if (marks.Mark(literal, positive)) node->DeleteChild(child);
             }
+            for (KEFOTerm* c = node->GetFirstChild(); c != nullptr; c = c->GetNextSibling()) {
+                KEFOGate* child = KEFOGate::AsGate(c);
+                bool positive = true;
+                if (child != nullptr && !child->IsReference() && LiteralVariable(child, positive) == nullptr)
+                    nodes.push_back(child);
+            }
+        }
+        references.clear();
+        KEFORewriterCone::CollectReferences(definition, references);
+        for (KEFOGate* reference : references) {
+            const int index = cone.GetIndex(reference->GetReferredVariable());
+            if (index < 0 || reached[static_cast<std::size_t>(index)] != 0) continue;
+            reached[static_cast<std::size_t>(index)] = 1;
+            variables.push_back(reference->GetReferredVariable());
         }
     }
 }

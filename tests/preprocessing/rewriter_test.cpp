@@ -190,6 +190,50 @@ TEST_F(RewriterFixture, CoalescingAndDuplicates) {
     EXPECT_EQ(Definition("top3"), "or(a,private)");
 }
 
+// A variable referenced twice by one gate is merged once: its nested gates
+// are not copied twice.
+TEST_F(RewriterFixture, AVariableIsMergedOncePerGate) {
+    KEFOVariable* a = Event("a");
+    KEFOVariable* b = Event("b");
+    KEFOVariable* c = Event("c");
+    KEFOVariable* x = Gate("x", Or({R(a), And({R(b), R(c)})}));
+    KEFOVariable* y = Gate("y", Or({R(x), R(c)}));
+    KEFOVariable* top = Gate("top", Or({R(x), R(y), R(x), Not(R(x))}));
+    rewriter.CoalesceGates(errors, &model, top);
+    EXPECT_EQ(Definition("top"), "or(a,and(b,c),c,not(x))");
+}
+
+// g0 = g1 or e0, ..., g(n-1) = gn or e(n-1), gn = en and e0: no gate is a
+// singleton (e0 is shared), so every or-gate is merged into its parent.
+// The top is flattened in one scan; rewriting every gate of the chain, each
+// after its children, copied n * n / 2 children (200 million here).
+TEST_F(RewriterFixture, ChainOfOrGatesIsFlattenedInOneScan) {
+    const int n = 20000;
+    std::vector<KEFOVariable*> events;
+    for (int i = 0; i <= n; ++i) events.push_back(Event(("e" + std::to_string(i)).c_str()));
+    std::vector<KEFOVariable*> gates;
+    for (int i = 0; i <= n; ++i) gates.push_back(Gate(("g" + std::to_string(i)).c_str(), nullptr));
+    for (int i = 0; i < n; ++i)
+        gates[static_cast<std::size_t>(i)]->SetDefinition(
+            Or({R(gates[static_cast<std::size_t>(i) + 1]), R(events[static_cast<std::size_t>(i)])}));
+    gates.back()->SetDefinition(And({R(events.back()), R(events.front())}));
+    KEFOChecker checker;
+    checker.SetMessenger(&messages.messenger);
+    rewriter.BuildPreprocessedModel(errors, &model, gates.front(), &checker);
+    EXPECT_EQ(errors, 0) << (messages.Texts().empty() ? "" : messages.Texts()[0]);
+    const KEFOGate* top = gates.front()->GetDefinitionAsGate();
+    ASSERT_EQ(top->GetNumberOfChildren(), n + 1);
+    std::string expected = "g" + std::to_string(n);
+    const KEFOTerm* child = top->GetFirstChild();
+    EXPECT_EQ(Text(static_cast<const KEFOGate*>(child)), expected);
+    for (int i = n - 1; i >= 0; --i) {
+        child = child->GetNextSibling();
+        ASSERT_EQ(Text(static_cast<const KEFOGate*>(child)), "e" + std::to_string(i));
+    }
+    // The gates no longer under the top keep their definitions.
+    EXPECT_EQ(Definition("g1"), "or(g2,e1)");
+}
+
 TEST_F(RewriterFixture, SingletonsAreGatheredIntoModules) {
     KEFOVariable* a = Event("a");
     KEFOVariable* b = Event("b");
