@@ -1,25 +1,25 @@
 // Brute-force companions of the decision-diagram tests: truth tables and
 // families of products as explicit sets over at most 16 variables, random
-// formulas built both as BDDs and as truth tables, and direct readings of
-// diagrams by walking them. Variable i (1-based) is bit i-1 of an assignment
-// or product mask.
+// formulas built both as BDDs and as truth tables, direct readings of
+// diagrams by walking them, and a garbage collection whose lines are caught.
+// Variable i (1-based) is bit i-1 of an assignment or product mask.
 #ifndef KEFO_TESTS_DIAGRAMS_BDD_TEST_HELPERS_H
 #define KEFO_TESTS_DIAGRAMS_BDD_TEST_HELPERS_H
 
 #include "diagrams/bdd_manager.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <functional>
 #include <random>
-#include <set>
+#include <string>
 #include <vector>
 
 namespace bddtest {
 
 using Table = std::vector<bool>;   // indexed by assignment mask
 using Family = std::vector<bool>;  // indexed by product mask
-
-inline Table Constant(int n, bool value) { return Table(std::size_t(1) << n, value); }
 
 inline Table Literal(int n, int variable, bool positive) {
     Table t(std::size_t(1) << n);
@@ -200,6 +200,13 @@ private:
 // Creates the entries of indices 1..n so that nodes are hash-consed.
 inline void CreateEntries(KEFOBDDManager& manager, int n) {
     for (int i = 1; i <= n; ++i) manager.SetProbability(i, 0.0);
+}
+
+// Collects the garbage and returns what the collection printed.
+inline std::string Collect(KEFOBDDManager& manager) {
+    testing::internal::CaptureStdout();
+    manager.CollectGarbage();
+    return testing::internal::GetCapturedStdout();
 }
 
 }  // namespace bddtest

@@ -35,11 +35,6 @@ double WeightOf(std::uint32_t mask, const std::vector<double>& w) {
     return total;
 }
 
-struct Setting {
-    int n;
-    std::vector<double> weights;
-};
-
 TEST_F(BDDWeightedTest, WeightedConstructionsWithIntegerWeightsAreExact) {
     for (int n : {3, 6, 10}) {
         KEFOBDDManager m;
@@ -87,29 +82,6 @@ TEST_F(BDDWeightedTest, WeightedConstructionsWithIntegerWeightsAreExact) {
             EXPECT_EQ(FamilyOf(m, wm, n), Minimal(fitting, n)) << "n=" << n << " case " << i;
             for (KEFOBDDNode* x : {wb, wa, wn, wi, wm, f.node, g.node, h.node}) m.FreeNode(x);
         }
-    }
-}
-
-TEST_F(BDDWeightedTest, UnitWeightsAndAnOrderBudgetKeepTheCutsetsUpToThatOrder) {
-    const int n = 12;
-    KEFOBDDManager m;
-    CreateEntries(m, n);
-    m.SetWeights(1.0);
-    FormulaGenerator generator(m, n, 4242);
-    for (int i = 0; i < 60; ++i) {
-        Formula f = generator.Random(7, i % 2 == 0);
-        KEFOBDDNode* all = m.BuildMinimalCutsets(f.node);
-        const Family family = FamilyOf(m, all, n);
-        for (int k = 0; k <= 4; ++k) {
-            KEFOBDDNode* truncated = m.BuildWeightedMinimalCutsets(f.node, k);
-            Family expected(family.size());
-            for (std::size_t q = 0; q < family.size(); ++q)
-                expected[q] = family[q] && PopCount(static_cast<std::uint32_t>(q)) <= k;
-            EXPECT_EQ(FamilyOf(m, truncated, n), expected) << "order " << k;
-            m.FreeNode(truncated);
-        }
-        m.FreeNode(all);
-        m.FreeNode(f.node);
     }
 }
 

@@ -1,8 +1,8 @@
 // Companions of the builder tests: a reader of the Open-PSA benchmark
 // models that builds the flat model directly with the model API (gates and
 // basic events of one fault tree, constant probabilities), the reference
-// figures of tests/data/models/REFERENCE.md, random small models, and an
-// evaluator of formulas written independently of the builder.
+// figures of tests/data/models/REFERENCE.md, and direct readings of the
+// diagrams built.
 #ifndef KEFO_TESTS_DIAGRAMS_BUILDER_TEST_SUPPORT_H
 #define KEFO_TESTS_DIAGRAMS_BUILDER_TEST_SUPPORT_H
 
@@ -23,7 +23,6 @@
 #include <fstream>
 #include <map>
 #include <memory>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -39,8 +38,6 @@ inline std::string ModelPath(const std::string& name) {
 struct LoadedModel {
     std::unique_ptr<KEFOModel> model;
     KEFOVariable* top = nullptr;
-    int numberOfBasicEvents = 0;
-    int numberOfGates = 0;
 };
 
 class OpenPSAReader {
@@ -85,7 +82,6 @@ public:
                     if (out.top == nullptr) out.top = gate;
                     for (const PLOVXMLNode* f = d->GetFirstChild(); f != nullptr; f = f->GetNextSibling())
                         if (f->IsElement()) gate->SetDefinition(Formula(f));
-                    ++out.numberOfGates;
                 } else if (std::strcmp(d->GetName(), "define-basic-event") == 0) {
                     KEFOVariable* event = Variable(d->GetAttributeValue("name"), KEFOType::StateVariable);
                     for (const PLOVXMLNode* f = d->GetFirstChild(); f != nullptr; f = f->GetNextSibling()) {
@@ -95,7 +91,6 @@ public:
                             event->SetProbabilityDistribution(_model->NewRealExpression(value));
                         }
                     }
-                    ++out.numberOfBasicEvents;
                 }
             }
         }
@@ -159,104 +154,6 @@ inline std::vector<Reference> ReadReferences() {
         references.push_back(r);
     }
     return references;
-}
-
-// --- random models --------------------------------------------------------------
-
-// A random model over n basic events and m gates: gate i refers to basic
-// events and to gates of higher number (so the model has no cycle), may nest
-// a connective, and uses every connective of the builder with random bounds
-// (0 included). Gate 0 is the top.
-struct RandomModel {
-    std::unique_ptr<KEFOModel> model;
-    std::vector<KEFOVariable*> events;
-    std::vector<KEFOVariable*> gates;
-};
-
-inline KEFOGate* RandomFormula(std::mt19937& random, RandomModel& m, int gate, int depth) {
-    const int n = static_cast<int>(m.events.size());
-    const int g = static_cast<int>(m.gates.size());
-    auto pick = [&](int upper) { return std::uniform_int_distribution<int>(0, upper - 1)(random); };
-    const int arity = 1 + pick(4);
-    std::vector<KEFOGate*> children;
-    for (int c = 0; c < arity; ++c) {
-        const int kind = pick(10);
-        if (kind == 0 && depth < 2) {
-            children.push_back(RandomFormula(random, m, gate, depth + 1));
-        } else if (kind == 1) {
-            children.push_back(m.model->NewConstant(pick(2) == 1));
-        } else if (kind <= 4 && gate + 1 < g) {
-            children.push_back(m.model->NewVariableReference(m.gates[gate + 1 + pick(g - gate - 1)]));
-        } else {
-            children.push_back(m.model->NewVariableReference(m.events[pick(n)]));
-        }
-    }
-    const int k = static_cast<int>(children.size());
-    switch (pick(9)) {
-    case 0: return m.model->NewAnd(children);
-    case 1: return m.model->NewOr(children);
-    case 2: return m.model->NewNand(children);
-    case 3: return m.model->NewNor(children);
-    case 4: return m.model->NewAtLeast(pick(k + 2), children);
-    case 5: return m.model->NewAtMost(pick(k + 2), children);
-    case 6: {
-        const int low = pick(k + 1);
-        return m.model->NewCardinality(low, low + pick(k + 1 - low + 1), children);
-    }
-    case 7: {
-        KEFOGate* first = children[0];
-        for (std::size_t i = 1; i < children.size(); ++i) delete children[i];
-        return m.model->NewNot(first);
-    }
-    default: return m.model->NewOr(children);
-    }
-}
-
-inline RandomModel MakeRandomModel(std::mt19937& random, int events, int gates) {
-    RandomModel m;
-    m.model.reset(new KEFOModel());
-    for (int i = 0; i < events; ++i)
-        m.events.push_back(m.model->NewVariable(KEFOType::StateVariable, ("e" + std::to_string(i + 1)).c_str()));
-    for (int i = 0; i < gates; ++i)
-        m.gates.push_back(m.model->NewVariable(KEFOType::FlowVariable, ("g" + std::to_string(i)).c_str()));
-    for (int i = gates - 1; i >= 0; --i) m.gates[i]->SetDefinition(RandomFormula(random, m, i, 0));
-    return m;
-}
-
-// --- independent evaluation ------------------------------------------------------
-
-// The value of a formula when each basic event takes the bit of its BDD
-// index in the assignment (bit i - 1 for index i).
-inline bool EvaluateTerm(const KEFOTerm* term, std::uint64_t assignment);
-
-inline bool EvaluateVariable(const KEFOVariable* v, std::uint64_t assignment) {
-    if (v->IsStateVariable()) return ((assignment >> (v->GetBDDIndex() - 1)) & 1u) != 0;
-    return v->GetDefinition() != nullptr && EvaluateTerm(v->GetDefinition(), assignment);
-}
-
-inline bool EvaluateTerm(const KEFOTerm* term, std::uint64_t assignment) {
-    const KEFOGate* gate = static_cast<const KEFOGate*>(term);
-    switch (gate->GetType()) {
-    case KEFOGate::Reference: return EvaluateVariable(gate->GetReferredVariable(), assignment);
-    case KEFOGate::Constant: return gate->GetAttributeAsBool("__VALUE__", false);
-    default: break;
-    }
-    int trueChildren = 0, n = 0;
-    for (const KEFOTerm* c = gate->GetFirstChild(); c != nullptr; c = c->GetNextSibling(), ++n)
-        if (EvaluateTerm(c, assignment)) ++trueChildren;
-    switch (gate->GetType()) {
-    case KEFOGate::And: return trueChildren == n;
-    case KEFOGate::Or: return trueChildren > 0;
-    case KEFOGate::Nand: return trueChildren < n;
-    case KEFOGate::Nor: return trueChildren == 0;
-    case KEFOGate::AtLeast: return trueChildren >= gate->GetAttributeAsInt("__min__", 0);
-    case KEFOGate::AtMost: return trueChildren <= gate->GetAttributeAsInt("__max__", 0);
-    case KEFOGate::Cardinality:
-        return trueChildren >= gate->GetAttributeAsInt("__min__", 0) &&
-               trueChildren <= gate->GetAttributeAsInt("__max__", 0);
-    case KEFOGate::Not: return !EvaluateTerm(gate->GetFirstChild(), assignment);
-    default: return false;
-    }
 }
 
 // The value of a BDD under an assignment, by walking it.

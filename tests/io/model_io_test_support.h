@@ -15,6 +15,7 @@
 #include "model/variable.h"
 #include "script/messenger.h"
 #include "support/stream.h"
+#include "support/xml_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -28,16 +29,7 @@
 
 namespace modeltest {
 
-inline std::string ReadWholeFile(const std::string& path) {
-    std::string text;
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return text;
-    char buffer[65536];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
-    std::fclose(file);
-    return text;
-}
+using xmltest::ReadWholeFile;
 
 inline void WriteWholeFile(const std::string& path, const std::string& text) {
     FILE* file = std::fopen(path.c_str(), "wb");

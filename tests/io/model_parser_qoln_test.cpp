@@ -34,6 +34,12 @@ std::string Fail(const std::string& text) {
     return reader.FirstMessage();
 }
 
+// The first two lines of a message about m.sbe.
+std::string At(int code, int line, int column, const std::string& text) {
+    return "ERROR code: " + std::to_string(code) + " file: m.sbe line: " + std::to_string(line) +
+           " column: " + std::to_string(column) + "\n" + text;
+}
+
 }  // namespace
 
 TEST(KEFOModelParserQOLNTest, EmptyInputsLoadEmptyModels) {
@@ -112,95 +118,16 @@ TEST(KEFOModelParserQOLNTest, ExpressionPrecedence) {
     EXPECT_EQ(ParameterOf(m, "p15"), "5000000000.0");
 }
 
-TEST(KEFOModelParserQOLNTest, VariablesParametersAndLabels) {
-    auto r = Read(
-        "basic-event e1 \"\"\"Pump A fails\"\"\" = exponential(1.0e-3);\n"
-        "state e2 = 0.5;\n"
-        "basic-event e3;\n"
-        "gate g \"\"\"Top\"\"\" = e1 and e2;\n"
-        "gate g0;\n"
-        "house-event h = false;\n"
-        "source s = true;\n"
-        "flow f = h;\n"
-        "parameter lambda \"\"\"\"\"\" = 2e-5;\n");
-    const KEFOModel* m = r->model.get();
-    ASSERT_EQ(m->GetNumberOfDeclarations(), 9);
-    KEFOVariable* e1 = Variable(m, "e1");
-    ASSERT_NE(e1, nullptr);
-    EXPECT_TRUE(e1->IsStateVariable());
-    EXPECT_STREQ(e1->GetLabel(), "Pump A fails");
-    KEFOStochasticExpression* d = e1->GetProbabilityDistribution();
-    ASSERT_NE(d, nullptr);
-    EXPECT_EQ(d->GetType(), KEFOStochasticExpression::Exponential);
-    ASSERT_EQ(d->GetNumberOfChildren(), 1);
-    EXPECT_EQ(d->GetExpressionChild(1)->GetType(), KEFOStochasticExpression::Real);
-    EXPECT_DOUBLE_EQ(d->GetExpressionChild(1)->GetValueAsDouble(), 1.0e-3);
-    EXPECT_TRUE(Variable(m, "e2")->IsStateVariable());
-    EXPECT_EQ(Variable(m, "e3")->GetProbabilityDistribution(), nullptr);
-    EXPECT_STREQ(Variable(m, "g")->GetLabel(), "Top");
-    EXPECT_TRUE(Variable(m, "g")->IsFlowVariable());
-    EXPECT_EQ(Variable(m, "g0")->GetDefinition(), nullptr);
-    EXPECT_TRUE(Variable(m, "h")->IsSourceVariable());
-    EXPECT_TRUE(Variable(m, "s")->IsSourceVariable());
-    EXPECT_TRUE(Variable(m, "f")->IsFlowVariable());
-    bool mismatch = false;
-    KEFOParameter* lambda = m->LookForParameter("lambda", mismatch);
-    ASSERT_NE(lambda, nullptr);
-    EXPECT_STREQ(lambda->GetLabel(), "");
-    EXPECT_EQ(ParameterOf(m, "lambda"), "2e-05");
-    // Declarations keep their order.
-    std::vector<std::string> names;
-    for (const KEFODeclaration* declaration : m->GetDeclarations()) names.push_back(declaration->GetPathAsString());
-    EXPECT_EQ(names, (std::vector<std::string>{"e1", "e2", "e3", "g", "g0", "h", "s", "f", "lambda"}));
-}
-
-TEST(KEFOModelParserQOLNTest, BlocksClassesInstancesAndDirectives) {
-    auto r = Read(
-        "class Pump \"\"\"A pump\"\"\"\n"
-        "  basic-event fails = 1.0e-3;\n"
-        "  gate out = fails;\n"
-        "end\n"
-        "block plant\n"
-        "  block train.a\n"
-        "    Pump p1;\n"
-        "    Pump p2\n"
-        "      basic-event extra = 0.1;\n"
-        "    end\n"
-        "    extends base;\n"
-        "    clones p1 as p3;\n"
-        "    clones owner.x as p4 basic-event y; end\n"
-        "    embeds main.plant.train.a.p1 as alias \"\"\"an alias\"\"\";\n"
-        "  end\n"
-        "end\n");
-    const KEFOModel* m = r->model.get();
-    ASSERT_EQ(m->GetNumberOfDeclarations(), 2);
-    const KEFOBlock* pump = static_cast<const KEFOBlock*>(m->GetFirstDeclaration());
-    EXPECT_EQ(pump->GetType(), KEFOType::Class);
-    EXPECT_STREQ(pump->GetLabel(), "A pump");
-    EXPECT_EQ(pump->GetNumberOfDeclarations(), 2);
-    const KEFOBlock* plant = static_cast<const KEFOBlock*>(m->GetLastDeclaration());
-    EXPECT_EQ(plant->GetType(), KEFOType::Block);
+// The kinds, labels, order and nesting of declarations are pinned by the
+// printer's tests; here what a printed model does not show.
+TEST(KEFOModelParserQOLNTest, DottedDeclarationNamesArePathsAndLabelsAreKept) {
+    auto r = Read("block plant\n  block train.a basic-event e \"\"\"Pump A fails\"\"\" = 0.5; end\nend\n");
+    const KEFOBlock* plant = static_cast<const KEFOBlock*>(r->model->GetFirstDeclaration());
     ASSERT_EQ(plant->GetNumberOfDeclarations(), 1);
     const KEFOBlock* train = static_cast<const KEFOBlock*>(plant->GetFirstDeclaration());
     EXPECT_STREQ(train->GetPathAsString(), "train.a");
     EXPECT_EQ(train->GetPath()->GetNumberOfIdentifiers(), 2);
-    std::vector<int> types;
-    for (const KEFODeclaration* d : train->GetDeclarations()) types.push_back(d->GetType());
-    EXPECT_EQ(types, (std::vector<int>{104, 104, 105, 106, 106, 107}));
-    const KEFOBlock* p2 = static_cast<const KEFOBlock*>(train->GetFirstDeclaration()->GetNextDeclaration());
-    EXPECT_STREQ(p2->GetCloningPathAsString(), "Pump");
-    EXPECT_EQ(p2->GetNumberOfDeclarations(), 1);
-    const KEFODeclaration* extends = p2->GetNextDeclaration();
-    EXPECT_STREQ(static_cast<const KEFOBlock*>(extends)->GetCloningPathAsString(), "base");
-    const KEFOBlock* p3 = static_cast<const KEFOBlock*>(extends->GetNextDeclaration());
-    EXPECT_STREQ(p3->GetPathAsString(), "p3");
-    EXPECT_STREQ(p3->GetCloningPathAsString(), "p1");
-    const KEFOBlock* p4 = static_cast<const KEFOBlock*>(p3->GetNextDeclaration());
-    EXPECT_EQ(p4->GetNumberOfDeclarations(), 1);
-    const KEFOAliasing* alias = static_cast<const KEFOAliasing*>(train->GetLastDeclaration());
-    EXPECT_STREQ(alias->GetPathAsString(), "alias");
-    EXPECT_STREQ(alias->GetAliasedPathAsString(), "main.plant.train.a.p1");
-    EXPECT_STREQ(alias->GetLabel(), "an alias");
+    EXPECT_STREQ(Variable(train, "e")->GetLabel(), "Pump A fails");
 }
 
 TEST(KEFOModelParserQOLNTest, CCFGroupsPlaceTheirFactors) {
@@ -261,54 +188,35 @@ TEST(KEFOModelParserQOLNTest, TopLevelEndStopsTheReading) {
 
 // Every message of the textual reader, with its exact text and location.
 TEST(KEFOModelParserQOLNTest, ErrorMessagesAndLocations) {
-    EXPECT_EQ(Fail("parameter p = 1 - 2 - 3;"),
-              "ERROR code: 10093 file: m.sbe line: 1 column: 21\nA ';' was expected.");
-    EXPECT_EQ(Fail("parameter p = 1 < 2 < 3;"),
-              "ERROR code: 10093 file: m.sbe line: 1 column: 21\nA ';' was expected.");
-    EXPECT_EQ(Fail("block b\n  class c end\nend"),
-              "ERROR code: 12101 file: m.sbe line: 2 column: 3\nThis declaration is not allowed here.");
-    EXPECT_EQ(Fail("basic-event a;\n#pure-model"),
-              "ERROR code: 12101 file: m.sbe line: 2 column: 1\nThis declaration is not allowed here.");
-    EXPECT_EQ(Fail("block b # pure-model end"),
-              "ERROR code: 12101 file: m.sbe line: 1 column: 9\nThis declaration is not allowed here.");
-    EXPECT_EQ(Fail("#pure-model\nblock b end"),
-              "ERROR code: 12101 file: m.sbe line: 2 column: 1\nThis declaration is not allowed here.");
-    EXPECT_EQ(Fail("#pure-model\nPump p;"),
-              "ERROR code: 12101 file: m.sbe line: 2 column: 1\nThis declaration is not allowed here.");
-    EXPECT_EQ(Fail("# model"), "ERROR code: 10090 file: m.sbe line: 1 column: 3\nSyntax error");
-    EXPECT_EQ(Fail("CCF-group g = MGL [a, b, c] [0.1] 0.01;"),
-              "ERROR code: 12103 file: m.sbe line: 1 column: 1\nWrong number of factors.");
-    EXPECT_EQ(Fail("\n  CCF-group g = beta-factor [a, b] [] 0.01;"),
-              "ERROR code: 12103 file: m.sbe line: 2 column: 3\nWrong number of factors.");
-    EXPECT_EQ(Fail("CCF-group g = alpha-factor [a, b] [1, 2, 3] 0.01;"),
-              "ERROR code: 12103 file: m.sbe line: 1 column: 1\nWrong number of factors.");
-    EXPECT_EQ(Fail("CCF-group g = gamma [a] [] 1;"),
-              "ERROR code: 10082 file: m.sbe line: 1 column: 15\nA CCF model was expected");
-    EXPECT_EQ(Fail("gate g = a or;"), "ERROR code: 10090 file: m.sbe line: 1 column: 14\nSyntax error");
-    EXPECT_EQ(Fail("= a;"), "ERROR code: 10090 file: m.sbe line: 1 column: 1\nSyntax error");
-    EXPECT_EQ(Fail("parameter p = end;"), "ERROR code: 10090 file: m.sbe line: 1 column: 15\nSyntax error");
-    EXPECT_EQ(Fail("gate g = a"), "ERROR code: 10091 file: m.sbe line: 1 column: 10\nUnexpected end of file");
-    EXPECT_EQ(Fail("block b\n basic-event e;"),
-              "ERROR code: 10091 file: m.sbe line: 2 column: 15\nUnexpected end of file");
-    EXPECT_EQ(Fail("basic-event = 1;"), "ERROR code: 10093 file: m.sbe line: 1 column: 13\nA path was expected.");
-    EXPECT_EQ(Fail("gate g a;"), "ERROR code: 10093 file: m.sbe line: 1 column: 8\nA '=' was expected.");
-    EXPECT_EQ(Fail("gate g = atleast x (a, b);"),
-              "ERROR code: 10093 file: m.sbe line: 1 column: 18\nA integer was expected.");
-    EXPECT_EQ(Fail("gate g = cardinality 1 2 (a);"),
-              "ERROR code: 10093 file: m.sbe line: 1 column: 24\nA ',' was expected.");
-    EXPECT_EQ(Fail("clones a b;"), "ERROR code: 10093 file: m.sbe line: 1 column: 10\nA as was expected.");
-    EXPECT_EQ(Fail("parameter p = if a 1 else 2;"),
-              "ERROR code: 10093 file: m.sbe line: 1 column: 20\nA then was expected.");
-    EXPECT_EQ(Fail("parameter p = exponential(1, 2, 3);"),
-              "ERROR code: 10094 file: m.sbe line: 1 column: 15\nUnexpected number of children");
-    EXPECT_EQ(Fail("parameter p = sub(1, 2, 3);"),
-              "ERROR code: 10094 file: m.sbe line: 1 column: 15\nUnexpected number of children");
+    EXPECT_EQ(Fail("parameter p = 1 - 2 - 3;"), At(10093, 1, 21, "A ';' was expected."));
+    EXPECT_EQ(Fail("parameter p = 1 < 2 < 3;"), At(10093, 1, 21, "A ';' was expected."));
+    EXPECT_EQ(Fail("block b\n  class c end\nend"), At(12101, 2, 3, "This declaration is not allowed here."));
+    EXPECT_EQ(Fail("basic-event a;\n#pure-model"), At(12101, 2, 1, "This declaration is not allowed here."));
+    EXPECT_EQ(Fail("block b # pure-model end"), At(12101, 1, 9, "This declaration is not allowed here."));
+    EXPECT_EQ(Fail("#pure-model\nblock b end"), At(12101, 2, 1, "This declaration is not allowed here."));
+    EXPECT_EQ(Fail("#pure-model\nPump p;"), At(12101, 2, 1, "This declaration is not allowed here."));
+    EXPECT_EQ(Fail("# model"), At(10090, 1, 3, "Syntax error"));
+    EXPECT_EQ(Fail("CCF-group g = MGL [a, b, c] [0.1] 0.01;"), At(12103, 1, 1, "Wrong number of factors."));
+    EXPECT_EQ(Fail("\n  CCF-group g = beta-factor [a, b] [] 0.01;"), At(12103, 2, 3, "Wrong number of factors."));
+    EXPECT_EQ(Fail("CCF-group g = alpha-factor [a, b] [1, 2, 3] 0.01;"), At(12103, 1, 1, "Wrong number of factors."));
+    EXPECT_EQ(Fail("CCF-group g = gamma [a] [] 1;"), At(10082, 1, 15, "A CCF model was expected"));
+    EXPECT_EQ(Fail("gate g = a or;"), At(10090, 1, 14, "Syntax error"));
+    EXPECT_EQ(Fail("= a;"), At(10090, 1, 1, "Syntax error"));
+    EXPECT_EQ(Fail("parameter p = end;"), At(10090, 1, 15, "Syntax error"));
+    EXPECT_EQ(Fail("gate g = a"), At(10091, 1, 10, "Unexpected end of file"));
+    EXPECT_EQ(Fail("block b\n basic-event e;"), At(10091, 2, 15, "Unexpected end of file"));
+    EXPECT_EQ(Fail("basic-event = 1;"), At(10093, 1, 13, "A path was expected."));
+    EXPECT_EQ(Fail("gate g a;"), At(10093, 1, 8, "A '=' was expected."));
+    EXPECT_EQ(Fail("gate g = atleast x (a, b);"), At(10093, 1, 18, "A integer was expected."));
+    EXPECT_EQ(Fail("gate g = cardinality 1 2 (a);"), At(10093, 1, 24, "A ',' was expected."));
+    EXPECT_EQ(Fail("clones a b;"), At(10093, 1, 10, "A as was expected."));
+    EXPECT_EQ(Fail("parameter p = if a 1 else 2;"), At(10093, 1, 20, "A then was expected."));
+    EXPECT_EQ(Fail("parameter p = exponential(1, 2, 3);"), At(10094, 1, 15, "Unexpected number of children"));
+    EXPECT_EQ(Fail("parameter p = sub(1, 2, 3);"), At(10094, 1, 15, "Unexpected number of children"));
     EXPECT_EQ(Fail("basic-event e = empirical-distribution(\"/nonexistent/table.txt\");"),
-              "ERROR code: 14001 file: m.sbe line: 1 column: 40\n"
-              "Incorrect or corrupted empirical distribution file '/nonexistent/table.txt'.");
-    EXPECT_EQ(Fail("gate g = a ? b;"), "ERROR code: 10093 file: m.sbe line: 1 column: 12\nA ';' was expected.");
-    EXPECT_EQ(Fail("gate g = \"\"\"unclosed label"),
-              "ERROR code: 10090 file: m.sbe line: 1 column: 10\nSyntax error");
+              At(14001, 1, 40, "Incorrect or corrupted empirical distribution file '/nonexistent/table.txt'."));
+    EXPECT_EQ(Fail("gate g = a ? b;"), At(10093, 1, 12, "A ';' was expected."));
+    EXPECT_EQ(Fail("gate g = \"\"\"unclosed label"), At(10090, 1, 10, "Syntax error"));
 }
 
 TEST(KEFOModelParserQOLNTest, FileEntryPoints) {
@@ -375,15 +283,12 @@ TEST(KEFOModelParserQOLNTest, EmpiricalDistributionsAndHistograms) {
     ASSERT_NE(p->GetHistogram(), nullptr);
     EXPECT_EQ(p->GetHistogram()->GetType(), KEFOEmpiricalDistribution::Histogram);
     EXPECT_EQ(Fail("basic-event e = empirical-distribution(\"" + bad + "\");"),
-              "ERROR code: 14001 file: m.sbe line: 1 column: 40\n"
-              "Incorrect or corrupted empirical distribution file '" + bad + "'.");
+              At(14001, 1, 40, "Incorrect or corrupted empirical distribution file '" + bad + "'."));
     EXPECT_EQ(Fail("basic-event e = empirical-distribution(\"" + table + "\", linear);"),
-              "ERROR code: 10090 file: m.sbe line: 1 column: " + std::to_string(44 + table.size()) + "\nSyntax error");
-    EXPECT_EQ(Fail("basic-event e = histogram(x);"),
-              "ERROR code: 10093 file: m.sbe line: 1 column: 27\nA keyword was expected.");
+              At(10090, 1, 44 + static_cast<int>(table.size()), "Syntax error"));
+    EXPECT_EQ(Fail("basic-event e = histogram(x);"), At(10093, 1, 27, "A keyword was expected."));
     // Only at the start of an expression (elsewhere it needs parentheses).
-    EXPECT_EQ(Fail("basic-event e = 2 * histogram(\"" + histogram + "\");"),
-              "ERROR code: 10090 file: m.sbe line: 1 column: 21\nSyntax error");
+    EXPECT_EQ(Fail("basic-event e = 2 * histogram(\"" + histogram + "\");"), At(10090, 1, 21, "Syntax error"));
     std::remove(table.c_str());
     std::remove(histogram.c_str());
     std::remove(bad.c_str());
@@ -442,6 +347,7 @@ TEST(KEFOModelParserQOLNTest, MalformedInputsEndInACodedMessage) {
 
 TEST(KEFOModelParserQOLNTest, NestingIsBounded) {
     const int limit = KEFOModelParser::maximumNestingDepth;
+    const std::string deeper = "Nesting deeper than " + std::to_string(limit) + " levels.";
     // Up to the limit, everything is read (a formula counts one level for
     // itself, so the deepest parenthesis is limit - 1 levels in).
     {
@@ -493,33 +399,30 @@ TEST(KEFOModelParserQOLNTest, NestingIsBounded) {
         Reader reader;
         reader.Text(c.text);
         EXPECT_EQ(reader.errors, 1);
-        EXPECT_EQ(reader.FirstMessage(), "ERROR code: 10095 file: m.sbe line: 1 column: " + std::to_string(c.column) +
-                                             "\nNesting deeper than " + std::to_string(limit) + " levels.");
+        EXPECT_EQ(reader.FirstMessage(), At(10095, 1, c.column, deeper));
     }
     std::string blocks;
     for (int i = 0; i < 100000; ++i) blocks += "block b\n";
     Reader reader;
     reader.Text(blocks);
     EXPECT_EQ(reader.errors, 1);
-    EXPECT_EQ(reader.FirstMessage(), "ERROR code: 10095 file: m.sbe line: " + std::to_string(limit + 2) +
-                                         " column: 1\nNesting deeper than " + std::to_string(limit) + " levels.");
+    EXPECT_EQ(reader.FirstMessage(), At(10095, limit + 2, 1, deeper));
 }
 
 TEST(KEFOModelParserQOLNTest, WideFormulasAreReadInLinearTime) {
-    for (int n : {10000, 200000}) {
-        std::string text = "gate g = atleast 2 (";
-        for (int i = 0; i < n; ++i) text += (i ? ", e" : "e") + std::to_string(i);
-        text += ");\nparameter p = 0";
-        for (int i = 0; i < n; ++i) text += " + " + std::to_string(i);
-        text += ";\n";
-        auto start = std::chrono::steady_clock::now();
-        auto r = Read(text);
-        double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        EXPECT_EQ(Variable(r->model.get(), "g")->GetDefinition()->GetNumberOfChildren(), n);
-        bool mismatch = false;
-        EXPECT_EQ(r->model->LookForParameter("p", mismatch)->GetDefinition()->GetNumberOfChildren(), n + 1);
-        EXPECT_LT(seconds, 10.0);
-    }
+    const int n = 200000;
+    std::string text = "gate g = atleast 2 (";
+    for (int i = 0; i < n; ++i) text += (i ? ", e" : "e") + std::to_string(i);
+    text += ");\nparameter p = 0";
+    for (int i = 0; i < n; ++i) text += " + " + std::to_string(i);
+    text += ";\n";
+    auto start = std::chrono::steady_clock::now();
+    auto r = Read(text);
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(Variable(r->model.get(), "g")->GetDefinition()->GetNumberOfChildren(), n);
+    bool mismatch = false;
+    EXPECT_EQ(r->model->LookForParameter("p", mismatch)->GetDefinition()->GetNumberOfChildren(), n + 1);
+    EXPECT_LT(seconds, 10.0);
 }
 
 TEST(KEFOModelParserQOLNTest, TheParserCanBeReusedAndReentered) {

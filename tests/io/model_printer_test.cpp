@@ -68,23 +68,34 @@ TEST(KEFOModelPrinterTest, ExpressionsPrintInFunctionFormAndInfix) {
     ExpectTextRoundTrip(r->model.get(), "expressions");
 }
 
+// The declarations read back as they were written: kinds (state, source and
+// flow are the basic-event, house-event and gate of the text), labels (empty
+// ones too), order, nesting and directives.
 TEST(KEFOModelPrinterTest, DeclarationsLabelsBlocksAndPureModels) {
     auto r = Read(
         "#pure_model\n"
         "basic-event e;\n"
         "basic-event f \"\"\"Pump \"A\" fails\"\"\" = 0.25;\n"
+        "state e1 = exponential(1.0e-3);\n"
         "gate g;\n"
         "house-event h \"\"\"house\"\"\" = true;\n"
+        "source s = true;\n"
+        "flow u = h and e;\n"
         "parameter p = 1;\n"
+        "parameter q \"\"\"\"\"\" = 2e-5;\n"
         "CCF-group c = MGL \"\"\"pumps\"\"\" [a, b, c] [0.1, 0.2] q;\n"
         "CCF-group d = beta-factor [a, b] [0.1] q;\n");
     EXPECT_EQ(PrintText(r->model.get()),
               "#pure-model\n"
               "basic-event e;\n"
               "basic-event f \"\"\"Pump \"A\" fails\"\"\" = 0.25;\n"
+              "basic-event e1 = exponential(0.001);\n"
               "gate g;\n"
               "house-event h \"\"\"house\"\"\" = true;\n"
+              "house-event s = true;\n"
+              "gate u = h and e;\n"
               "parameter p = 1;\n"
+              "parameter q \"\"\"\"\"\" = 2e-05;\n"
               "CCF-group c = MGL \"\"\"pumps\"\"\" [a, b, c] [0.1, 0.2] q;\n"
               "CCF-group d = beta-factor [a, b] [0.1] q;\n");
     ExpectTextRoundTrip(r->model.get(), "pure");
@@ -96,6 +107,7 @@ TEST(KEFOModelPrinterTest, DeclarationsLabelsBlocksAndPureModels) {
         "  C i2 basic-event z; end\n"
         "  extends C;\n"
         "  clones i1 as i3;\n"
+        "  clones owner.x as i4 basic-event y; end\n"
         "  embeds main.top.i1 as al \"\"\"alias\"\"\";\n"
         "end\n");
     EXPECT_EQ(PrintText(b->model.get()),
@@ -114,6 +126,9 @@ TEST(KEFOModelPrinterTest, DeclarationsLabelsBlocksAndPureModels) {
               "  extends C\n"
               "  end\n"
               "  clones i1 as i3\n"
+              "  end\n"
+              "  clones owner.x as i4\n"
+              "    basic-event y;\n"
               "  end\n"
               "  embeds main.top.i1 as al \"\"\"alias\"\"\";\n"
               "end\n");
@@ -238,13 +253,27 @@ TEST(KEFOModelPrinterTest, ExportToFiles) {
     std::remove(xml.c_str());
 }
 
-// load -> print -> load -> print, in each format, for the benchmark models
-// and the models of the tests.
-TEST(KEFOModelPrinterTest, RoundTripsOfBenchmarkModels) {
-    for (const std::string& file : BenchmarkModelFiles()) {
+// Every benchmark model loads, a gate first as in its file; then load -> print
+// -> load -> print, in each format.
+TEST(KEFOModelPrinterTest, BenchmarkModelsLoadAndRoundTripInBothFormats) {
+    std::vector<std::string> files = BenchmarkModelFiles();
+    ASSERT_GE(files.size(), 20u);
+    for (const std::string& file : files) {
         Reader reader;
         reader.parser.ImportModelAtXMLFormat(reader.errors, file.c_str(), reader.model.get());
-        ASSERT_EQ(reader.errors, 0) << file;
+        ASSERT_EQ(reader.errors, 0) << file << "\n" << reader.errorStream->GetText();
+        EXPECT_GT(reader.model->GetNumberOfDeclarations(), 10) << file;
+        EXPECT_EQ(reader.model->GetFirstDeclaration()->GetType(), KEFOType::FlowVariable) << file;
+        // The twelve xor gates of das9601 read as cardinality gates.
+        int cardinalities = 0;
+        for (const KEFODeclaration* d : reader.model->GetDeclarations()) {
+            const KEFOGate* g = d->GetType() == KEFOType::FlowVariable
+                                    ? static_cast<const KEFOVariable*>(d)->GetDefinitionAsGate() : nullptr;
+            if (g != nullptr && g->GetType() == KEFOGate::Cardinality) ++cardinalities;
+        }
+        if (file.find("/das9601.xml") != std::string::npos) {
+            EXPECT_EQ(cardinalities, 12);
+        }
         ExpectXMLRoundTrip(reader.model.get(), file);
         ExpectTextRoundTrip(reader.model.get(), file);
         // Text of the XML model, read back, gives the same declarations.

@@ -102,9 +102,7 @@ TEST_F(RewriterFixture, DoubleNegationOfAnEventVanishes) {
 }
 
 TEST_F(RewriterFixture, NegationsGoDownToTheEvents) {
-    KEFOVariable* a = Event("a");
-    KEFOVariable* b = Event("b");
-    KEFOVariable* c = Event("c");
+    KEFOVariable *a = Event("a"), *b = Event("b"), *c = Event("c");
     KEFOVariable* g = Gate("g", And({R(a), R(b)}));
     KEFOVariable* top = Gate("top", KEFOGate::NewNor(&model, {R(g), Not(R(c)), KEFOGate::NewAtMost(&model, 1, {R(a), R(b), R(c)})}));
     Gate("other", Or({Not(R(g)), R(a)}));
@@ -125,9 +123,7 @@ TEST_F(RewriterFixture, NegationsGoDownToTheEvents) {
 }
 
 TEST_F(RewriterFixture, CardinalityBecomesTwoCountingGates) {
-    KEFOVariable* a = Event("a");
-    KEFOVariable* b = Event("b");
-    KEFOVariable* c = Event("c");
+    KEFOVariable *a = Event("a"), *b = Event("b"), *c = Event("c");
     KEFOVariable* top = Gate("top", KEFOGate::NewCardinality(&model, 1, 2, {R(a), R(b), R(c)}));
     rewriter.PushDownNegations(errors, &model, top);
     EXPECT_EQ(Definition("top"), "and(G000001,G000002)");
@@ -136,8 +132,7 @@ TEST_F(RewriterFixture, CardinalityBecomesTwoCountingGates) {
 }
 
 TEST_F(RewriterFixture, ConstantsArePropagated) {
-    KEFOVariable* a = Event("a");
-    KEFOVariable* b = Event("b");
+    KEFOVariable *a = Event("a"), *b = Event("b");
     KEFOVariable* house = model.NewVariable(KEFOType::SourceVariable, new KEFOPath("h", true));
     house->SetDefinition(C(true));
     KEFOVariable* g1 = Gate("g1", And({R(a), C(true)}));
@@ -153,12 +148,10 @@ TEST_F(RewriterFixture, ConstantsArePropagated) {
     EXPECT_EQ(Definition("g4"), "not(b)");
     EXPECT_EQ(Definition("g5"), "not(a)");
     EXPECT_EQ(Definition("top"), "or(g1,g3,g4,g5)");
-    (void)g1;
 }
 
 TEST_F(RewriterFixture, ChainsOfReferencesAreShortened) {
-    KEFOVariable* e = Event("e");
-    KEFOVariable* f = Event("f");
+    KEFOVariable *e = Event("e"), *f = Event("f");
     KEFOVariable* g1 = Gate("g1", R(e));
     KEFOVariable* g2 = Gate("g2", Not(R(g1)));
     KEFOVariable* g3 = Gate("g3", R(g2));
@@ -169,9 +162,7 @@ TEST_F(RewriterFixture, ChainsOfReferencesAreShortened) {
 }
 
 TEST_F(RewriterFixture, CoalescingAndDuplicates) {
-    KEFOVariable* a = Event("a");
-    KEFOVariable* b = Event("b");
-    KEFOVariable* c = Event("c");
+    KEFOVariable *a = Event("a"), *b = Event("b"), *c = Event("c");
     KEFOVariable* inner = Gate("inner", Or({R(b), R(c)}));
     KEFOVariable* top = Gate("top", Or({R(a), R(inner), R(a)}));
     Gate("user", And({R(inner), R(a)}));
@@ -193,9 +184,7 @@ TEST_F(RewriterFixture, CoalescingAndDuplicates) {
 // A variable referenced twice by one gate is merged once: its nested gates
 // are not copied twice.
 TEST_F(RewriterFixture, AVariableIsMergedOncePerGate) {
-    KEFOVariable* a = Event("a");
-    KEFOVariable* b = Event("b");
-    KEFOVariable* c = Event("c");
+    KEFOVariable *a = Event("a"), *b = Event("b"), *c = Event("c");
     KEFOVariable* x = Gate("x", Or({R(a), And({R(b), R(c)})}));
     KEFOVariable* y = Gate("y", Or({R(x), R(c)}));
     KEFOVariable* top = Gate("top", Or({R(x), R(y), R(x), Not(R(x))}));
@@ -235,10 +224,7 @@ TEST_F(RewriterFixture, ChainOfOrGatesIsFlattenedInOneScan) {
 }
 
 TEST_F(RewriterFixture, SingletonsAreGatheredIntoModules) {
-    KEFOVariable* a = Event("a");
-    KEFOVariable* b = Event("b");
-    KEFOVariable* c = Event("c");
-    KEFOVariable* s = Event("s");
+    KEFOVariable *a = Event("a"), *b = Event("b"), *c = Event("c"), *s = Event("s");
     KEFOVariable* g = Gate("g", And({R(c), R(s)}));
     KEFOVariable* top = Gate("top", Or({R(a), R(b), R(c), KEFOGate::NewNand(&model, {R(a), R(b)}), R(g)}));
     rewriter.ModularizeSingletons(errors, &model, top);
@@ -247,12 +233,10 @@ TEST_F(RewriterFixture, SingletonsAreGatheredIntoModules) {
     EXPECT_FALSE(g->IsSingleton());
     EXPECT_TRUE(s->IsSingleton());
     EXPECT_EQ(Definition("top"), "or(a,b,c,nand(a,b),g)");
-    KEFOVariable* d = Event("d");
-    KEFOVariable* e = Event("e");
+    KEFOVariable *d = Event("d"), *e = Event("e");
     KEFOVariable* h = Gate("h", And({R(d), R(e)}));
     KEFOVariable* top2 = Gate("top2", Or({R(a), R(h), KEFOGate::NewNand(&model, {R(b), R(c), R(a)}), R(b), R(c)}));
-    KEFOVariable* x = Event("x");
-    KEFOVariable* y = Event("y");
+    KEFOVariable *x = Event("x"), *y = Event("y");
     KEFOVariable* top3 = Gate("top3", KEFOGate::NewNand(&model, {R(x), R(y), R(top2)}));
     rewriter.ModularizeSingletons(errors, &model, top3);
     // x and y go under an and, so that the nand keeps its meaning.
@@ -260,13 +244,10 @@ TEST_F(RewriterFixture, SingletonsAreGatheredIntoModules) {
     EXPECT_EQ(Definition("MODULE000001"), "and(x,y)");
     EXPECT_TRUE(Find("MODULE000001")->IsSingleton());
     EXPECT_STREQ(rewriter.GetGeneratedFlowVariablePrefix(), "G");
-    (void)top;
 }
 
 TEST_F(RewriterFixture, LayeringNamesNestedGates) {
-    KEFOVariable* a = Event("a");
-    KEFOVariable* b = Event("b");
-    KEFOVariable* c = Event("c");
+    KEFOVariable *a = Event("a"), *b = Event("b"), *c = Event("c");
     KEFOVariable* top = Gate("top", Or({R(a), And({R(b), Or({R(c), Not(R(a))})}), Not(R(c))}));
     rewriter.LayerModel(errors, &model, top);
     EXPECT_EQ(Definition("top"), "or(a,G000001,not(c))");
@@ -275,12 +256,7 @@ TEST_F(RewriterFixture, LayeringNamesNestedGates) {
 }
 
 TEST_F(RewriterFixture, SharedChildrenAreGrouped) {
-    KEFOVariable* a = Event("a");
-    KEFOVariable* b = Event("b");
-    KEFOVariable* c = Event("c");
-    KEFOVariable* d = Event("d");
-    KEFOVariable* x = Event("x");
-    KEFOVariable* y = Event("y");
+    KEFOVariable *a = Event("a"), *b = Event("b"), *c = Event("c"), *d = Event("d"), *x = Event("x"), *y = Event("y");
     KEFOVariable* p = Gate("p", Or({R(a), R(b), R(c), R(x)}));
     KEFOVariable* q = Gate("q", Or({R(a), R(b), R(d), R(y)}));
     KEFOVariable* top = Gate("top", And({R(p), R(q)}));
@@ -292,9 +268,7 @@ TEST_F(RewriterFixture, SharedChildrenAreGrouped) {
 }
 
 TEST_F(RewriterFixture, MixedParentsAreNotGrouped) {
-    KEFOVariable* a = Event("a");
-    KEFOVariable* b = Event("b");
-    KEFOVariable* c = Event("c");
+    KEFOVariable *a = Event("a"), *b = Event("b"), *c = Event("c");
     KEFOVariable* p = Gate("p", Or({R(a), R(b), R(c)}));
     KEFOVariable* q = Gate("q", And({R(a), R(b), R(c)}));
     KEFOVariable* r = Gate("r", Or({Not(R(a)), Not(R(b)), R(c)}));
@@ -316,9 +290,7 @@ TEST_F(RewriterFixture, MixedParentsAreNotGrouped) {
 }
 
 TEST_F(RewriterFixture, AGateThatIsTheWholeGroupIsReplaced) {
-    KEFOVariable* a = Event("a");
-    KEFOVariable* b = Event("b");
-    KEFOVariable* c = Event("c");
+    KEFOVariable *a = Event("a"), *b = Event("b"), *c = Event("c");
     KEFOVariable* p = Gate("p", Or({R(a), R(b)}));
     KEFOVariable* q = Gate("q", Or({R(a), R(b), R(c)}));
     KEFOVariable* top = Gate("top", And({R(p), R(q), R(c)}));
@@ -327,23 +299,16 @@ TEST_F(RewriterFixture, AGateThatIsTheWholeGroupIsReplaced) {
     EXPECT_EQ(Definition("q"), "or(c,GROUP000001)");
 }
 
-TEST_F(RewriterFixture, ModuleRecords) {
-    KEFOModuleRecord record;
-    EXPECT_FALSE(record.IsUpdated());
-    record.MakeModule();
-    EXPECT_TRUE(record.IsModule());
-    KEFOVariable* a = Event("a");
-    KEFOVariable* b = Event("b");
-    KEFOVariable* c = Event("c");
+// The brute-force agreement is a property test; here, the records of a
+// second detection under another top are brought up to date.
+TEST_F(RewriterFixture, ModuleRecordsFollowTheTopOfTheDetection) {
+    KEFOVariable *a = Event("a"), *b = Event("b"), *c = Event("c");
     KEFOVariable* m = Gate("m", And({R(a), R(b)}));
     KEFOVariable* n = Gate("n", Or({R(b), R(c)}));
     KEFOVariable* top = Gate("top", Or({R(m), R(n), R(c)}));
     rewriter.DetectModules(errors, &model, top);
-    EXPECT_TRUE(rewriter.IsModule(top));
     EXPECT_TRUE(top->IsModule());
     EXPECT_FALSE(rewriter.IsModule(m));  // b is shared with n
-    EXPECT_FALSE(rewriter.IsModule(n));
-    EXPECT_FALSE(rewriter.IsModule(a));
     KEFOVariable* top2 = Gate("top2", And({R(m), R(c)}));
     rewriter.DetectModules(errors, &model, top2);
     EXPECT_TRUE(rewriter.IsModule(m));
@@ -359,6 +324,7 @@ TEST_F(RewriterFixture, CyclesAndUnresolvedReferencesAreReported) {
     KEFOChecker checker;
     rewriter.BuildPreprocessedModel(errors, &model, top, &checker);
     EXPECT_EQ(messages.Texts(), (std::vector<std::string>{"Undeclared element ghost.", "Unable to complete declaration of g1."}));
+    EXPECT_EQ(messages.Codes(), (std::vector<unsigned>{12005, 12006}));
     EXPECT_EQ(errors, 2);
     // Each pass alone ends on a cycle too.
     typedef void (KEFORewriter::*Pass)(int&, KEFOModel*, KEFOVariable*);

@@ -29,11 +29,6 @@ protected:
     }
 };
 
-TEST_F(BuildCommandsTest, TableSizeRightAfterStart) {
-    EXPECT_EQ(Run("print BDD-table-size;\n"), 0);
-    EXPECT_EQ(File("results.txt"), "set BDD-table-size 16777216;\n");
-}
-
 TEST_F(BuildCommandsTest, StoreLinesReadBackAsAScript) {
     const std::string prints =
         "print BDD-table-size output = \"store.kefo\";\n"
@@ -97,6 +92,9 @@ TEST_F(BuildCommandsTest, WeightedBuildsTruncate) {
     EXPECT_EQ(File("w.txt"), "node\tindex\tvariable\tthen\telse\n1\t1\ta\tone\tzero\n");
 }
 
+// The bounds of the options of the builds (the type checks are those of the
+// getters, in their own tests), the handles they refuse and the commands not
+// implemented.
 TEST_F(BuildCommandsTest, ArgumentAndOptionErrors) {
     struct Case {
         std::string script;
@@ -105,40 +103,31 @@ TEST_F(BuildCommandsTest, ArgumentAndOptionErrors) {
     };
     const std::string load = "load model \"small.sbe\";\n";
     const Case cases[] = {
-        {"build BDD nothing;", 10039, "Variable (event) nothing is not defined"},
-        {"build BDD top target-handle = \"x\";", 11305, "The value of option target-handle must be an identifier."},
-        {"build BDD top keep-intermediate-BDD-handles = 1;", 11302,
-         "The value of option keep-intermediate-BDD-handles must be a Boolean."},
         {"build ZBDD-from-BDD top;", 11060, "No suitable source handle"},
-        {"build BDD top;\nbuild ZBDD-from-BDD top source-handle = nope;", 11067, "No handle nope"},
         {"build BDD top;\nbuild ZBDD-from-BDD top;\nbuild WZBDD-from-BDD top source-handle = ZBDD;", 11066,
          "Non suitable handle ZBDD"},
         {"build WBDD top minimum-probability = 2;", 11307, "The value of option minimum-probability is out of range."},
-        {"build WBDD top maximum-order = 3.5;", 11303, "The value of option maximum-order must be an integer."},
+        {"build WBDD top minimum-contribution = -0.5;", 11307,
+         "The value of option minimum-contribution is out of range."},
         {"build WBDD top maximum-order = -1;", 11307, "The value of option maximum-order is out of range."},
+        {"build WBDD top maximum-number = -1;", 11307, "The value of option maximum-number is out of range."},
         {"build WBDD top weight-scale-factor = 1.5;", 11307,
          "The value of option weight-scale-factor is out of range."},
+        {"build WBDD top weight-scale-factor = 11;", 11307, "The value of option weight-scale-factor is out of range."},
         {"build WBDD top mission-time = -1;", 11307, "The value of option mission-time is out of range."},
-        {"build BDD top variable-ordering-heuristic = dflm;", 11069, "Undefined variable ordering heuristic dflm"},
-        {"verbose == 3;\nbuild BDD top;", 11302, "The value of option verbose must be a Boolean."},
         {"build BDD top;\nset BDD-index top 0;", 11208, "The value of argument 3 is out of range."},
+        {"build BDD top;\nbuild system top;", 13002, "Command not implemented yet."},
+        {"build BDD top;\nprint BDT-index top;", 13002, "Command not implemented yet."},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(Run(load + c.script + "\n"), 1) << c.script;
-        const int line = 2 + Count(c.script, "\n");
-        EXPECT_TRUE(Contains(err, "ERROR code: " + std::to_string(c.code) + " file: script.kefo line: " +
-                                      std::to_string(line)))
-            << c.script << "\n" << err;
-        EXPECT_TRUE(Contains(err, c.text)) << c.script << "\n" << err;
+        EXPECT_EQ(err, Error(c.code, 2 + Count(c.script, "\n"), c.text)) << c.script;
     }
-    // Store commands that read the model need it.
-    EXPECT_EQ(Run("print BDD-index top;\n"), 1);
-    EXPECT_EQ(err, Error(11001, 1, "The target model has not been built yet."));
-    for (const char* script : {"build system top;", "build BDT top;", "build BDD-from-BDT top;",
-                               "build BDT-from-ZBDD top;", "print BDT-index top;", "set BDT-indices top;"}) {
-        EXPECT_EQ(Run(load + "build BDD top;\n" + script + "\n"), 1) << script;
-        EXPECT_EQ(err, Error(13002, 3, "Command not implemented yet.")) << script;
-    }
+    // The bounds themselves are accepted; options no getter reads are ignored.
+    EXPECT_EQ(Run(load + "build WBDD top minimum-probability = 1 weight-scale-factor = 2 maximum-order = 0 colour = red;\n"
+                         "build WBDD top minimum-probability = 0 weight-scale-factor = 10 target-handle = W;\n"),
+              0)
+        << err;
 }
 
 TEST_F(BuildCommandsTest, RunningTimeLinesOnlyWhenVerbose) {
@@ -154,9 +143,6 @@ TEST_F(BuildCommandsTest, RunningTimeLinesOnlyWhenVerbose) {
 }
 
 TEST_F(BuildCommandsTest, IndicesPrintAndReadBack) {
-    // The commands on indices need the target model (built by a build).
-    EXPECT_EQ(Run("load model \"small.sbe\";\nset BDD-index c 7;\n"), 1);
-    EXPECT_EQ(err, Error(11001, 2, "The target model has not been built yet."));
     ASSERT_EQ(Run("load model \"small.sbe\";\nbuild BDD top;\nset BDD-index c 7;\nbuild BDD top;\n"
                   "print BDD-indices top output = \"indices.kefo\";\nprint BDD-index c;\n"),
               0)
@@ -192,18 +178,14 @@ TEST_F(BuildCommandsTest, StatisticsReport) {
         EXPECT_TRUE(Contains(report, line)) << line << report;
 }
 
-// A BDD table too small for the model: the script ends out of memory, with
-// exit status 1 from the host, and nothing crashes.
+// A BDD table too small for the model: the script ends out of memory after
+// a collection, and nothing crashes.
 TEST_F(BuildCommandsTest, TooSmallATableEndsOutOfMemory) {
     const std::string script = "set BDD-table-size 300;\nset BDD-page-size 50;\n" + Model("das9201") +
                                "build BDD r1 keep-intermediate-BDD-handles = false;\n";
     EXPECT_EQ(Run(script), 1);
     EXPECT_TRUE(err.size() >= 23 && err.compare(err.size() - 23, 23, "KEFO ran out of memory\n") == 0) << err;
     EXPECT_TRUE(Contains(out, "Launch garbage collection\n"));
-    Write("oom.kefo", script);
-    kefotest::HostRun run = kefotest::RunHost(directory, "oom.kefo");
-    EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(Contains(run.err, "KEFO ran out of memory\n")) << run.err;
 }
 
 }  // namespace

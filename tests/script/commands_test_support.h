@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -32,10 +33,14 @@ protected:
     int Run(const std::string& text, const std::string& name = "script.kefo") {
         Write(name, text);
         path = name;
+        return RunPath(name.c_str());
+    }
+    // Runs the script file (null: no file name given).
+    int RunPath(const char* file) {
         kefotest::Capture capture(directory.path);
-        std::vector<char> argument(name.begin(), name.end());
-        argument.push_back('\0');
-        int result = KEFO_EvalScript(argument.data());
+        std::vector<char> argument;
+        if (file != nullptr) argument.assign(file, file + std::strlen(file) + 1);
+        int result = KEFO_EvalScript(file != nullptr ? argument.data() : nullptr);
         capture.Stop();
         out = capture.out;
         err = capture.err;

@@ -1,6 +1,8 @@
-#include "script_test_support.h"
+// The host program and the library's entry point, the run of scripts
+// (conditionals, loops, the first error ending the run), the settings held by
+// the interpreter, its messages and its trace, and the shipped demo analysis.
+#include "commands_test_support.h"
 
-#include "kefo.h"
 #include "script/script_environment.h"
 #include "script/script_variable.h"
 #include "script/token.h"
@@ -12,50 +14,11 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
-#include <vector>
-
-#include <unistd.h>
 
 namespace {
 using kefotest::FileExists;
 using kefotest::ReadFile;
-
-// Runs scripts through KEFO_EvalScript inside a temporary directory.
-class EvalScriptTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char buffer[4096];
-        _previous = getcwd(buffer, sizeof buffer) != nullptr ? buffer : ".";
-        ASSERT_EQ(chdir(directory.path.c_str()), 0);
-    }
-    void TearDown() override { EXPECT_EQ(chdir(_previous.c_str()), 0); }
-
-    // Writes the script as `name` and runs it.
-    int Run(const std::string& text, const std::string& name = "script.kefo") {
-        kefotest::WriteFile(directory.File(name), text);
-        path = directory.File(name);
-        return RunPath(path.c_str());
-    }
-    int RunPath(const char* file) {
-        kefotest::Capture capture(directory.path);
-        std::vector<char> argument;
-        if (file != nullptr) argument.assign(file, file + std::string(file).size() + 1);
-        int result = KEFO_EvalScript(file != nullptr ? argument.data() : nullptr);
-        capture.Stop();
-        out = capture.out;
-        err = capture.err;
-        return result;
-    }
-    std::string File(const std::string& name) const { return ReadFile(directory.File(name)); }
-
-    kefotest::TemporaryDirectory directory;
-    std::string path;
-    std::string out;
-    std::string err;
-
-private:
-    std::string _previous;
-};
+class EvalScriptTest : public commandstest::ScriptTest {};
 
 // An interpreter driven directly, its messages in a string.
 class InterpreterTest : public ::testing::Test {
@@ -144,22 +107,6 @@ TEST_F(EvalScriptTest, TheFirstFailingCommandStopsTheScript) {
     EXPECT_NE(out.find("done KEFO script"), std::string::npos);
 }
 
-TEST_F(EvalScriptTest, ReturnsTheNumberOfErrors) {
-    // Both settings read by the output stream have the wrong kind: two errors.
-    EXPECT_EQ(Run("output == 1;\nmode == 2;\nprint options;\n"), 2);
-    EXPECT_EQ(err,
-              "ERROR code: 11306\nThe value of option output must be a string.\n---\n\n"
-              "ERROR code: 11305\nThe value of option mode must be an identifier.\n---\n\n");
-    EXPECT_EQ(Run("print;"), 1);
-    EXPECT_EQ(err, "ERROR code: 11201 file: " + path + " line: 1\nToo few arguments.\n---\n\n");
-}
-
-TEST_F(EvalScriptTest, UnknownSubCommandWords) {
-    EXPECT_EQ(Run("print nothing;"), 1);
-    EXPECT_EQ(err, "ERROR code: 11210 file: " + path + " line: 1\nInvalid value nothing of argument 1.\n---\n\n");
-    EXPECT_EQ(Run("print cutset-justification;"), 0);
-}
-
 TEST_F(EvalScriptTest, ConditionalsRunExactlyOneBranch) {
     const char* script =
         "if %s print option mode output = \"c1.txt\";\n"
@@ -200,133 +147,26 @@ TEST_F(EvalScriptTest, Loops) {
     EXPECT_NE(err.find("11210"), std::string::npos);
 }
 
-TEST_F(EvalScriptTest, OutputStreamsWriteOrAppend) {
-    EXPECT_EQ(Run("set option output \"out.txt\";\nprint option mode;\nprint option format;\n"), 0);
-    EXPECT_EQ(File("out.txt"), "set option format qoln-sbe;\n");
-    EXPECT_EQ(Run("set option output \"out.txt\";\nset option mode append;\nprint option mode;\nprint option "
-                  "maximum-order;\n"),
-              0);
-    EXPECT_EQ(File("out.txt"), "set option format qoln-sbe;\nset option mode append;\nset option maximum-order 100;\n");
-    // The command's options override the settings.
-    EXPECT_EQ(Run("print option verbose output = \"o1.txt\";\nprint option verbose output = \"o1.txt\" mode = "
-                  "append;\n"),
-              0);
-    EXPECT_EQ(File("o1.txt"), "set option verbose false;\nset option verbose false;\n");
-    EXPECT_EQ(Run("print option verbose mode = append;\nprint option verbose mode = append;\n"), 0);
-    EXPECT_EQ(File("results.txt"), "set option verbose false;\nset option verbose false;\n");
-    std::string bad = directory.File("no/such/dir.txt");
-    EXPECT_EQ(Run("print option verbose output = \"" + bad + "\";"), 1);
-    EXPECT_EQ(err, "ERROR code: 10003 file: " + path + " line: 1\nUnable to open file " + bad + "\n---\n\n");
-    EXPECT_EQ(Run("print option verbose output = 3;"), 1);
-    EXPECT_EQ(err, "ERROR code: 11306 file: " + path + " line: 1\nThe value of option output must be a string.\n---\n\n");
-    EXPECT_EQ(Run("print option verbose mode = \"append\";"), 1);
-    EXPECT_NE(err.find("11305"), std::string::npos);
-}
-
-TEST_F(EvalScriptTest, SettingsKeepTheirKinds) {
-    EXPECT_EQ(Run("set option maximum-order 4;\nprint option maximum-order;\n"), 0);
-    EXPECT_EQ(File("results.txt"), "set option maximum-order 4;\n");
-    EXPECT_EQ(Run("set option maximum-order 4.5;"), 1);
-    EXPECT_EQ(err, "ERROR code: 11308 file: " + path +
-                       " line: 1\nThe value of option maximum-order is not of the expected type.\n---\n\n");
-    EXPECT_EQ(Run("set option minimum-probability 0;\nprint option minimum-probability;\n"), 0);
-    EXPECT_EQ(File("results.txt"), "set option minimum-probability 0;\n");
-    EXPECT_EQ(Run("set option mission-time [10, 100, 1000.5];\nprint option mission-time;\n"), 0);
-    EXPECT_EQ(File("results.txt"), "set option mission-time [10, 100, 1000.5];\n");
-    EXPECT_EQ(Run("set option mission-time \"x\";"), 1);
-    EXPECT_NE(err.find("11308"), std::string::npos);
-    EXPECT_EQ(Run("set option mission-time [1, a];"), 1);
-    EXPECT_EQ(Run("set option nothing 1;"), 1);
-    EXPECT_EQ(err, "ERROR code: 11300 file: " + path + " line: 1\nUndefined option nothing.\n---\n\n");
-    EXPECT_EQ(Run("set option mode;"), 1);
-    EXPECT_EQ(err, "ERROR code: 11202 file: " + path + " line: 1\nWrong number of arguments: 3 expected, 2 given.\n---\n\n");
-    EXPECT_EQ(Run("print option;"), 1);
-    EXPECT_NE(err.find("Wrong number of arguments: 2 expected, 1 given."), std::string::npos);
-    // A printed setting line sets the same value when read back.
-    EXPECT_EQ(Run("set option weight-scale-factor 2.5;\nprint options output = \"all.kefo\";\n"), 0);
-    std::string all = File("all.kefo");
-    EXPECT_NE(all.find("set option weight-scale-factor 2.5;\n"), std::string::npos);
-    EXPECT_NE(all.find("set option confidence-factor 1.959963984540054;\n"), std::string::npos);
-    EXPECT_EQ(Run(all + "print options output = \"again.kefo\";\n", "all-again.kefo"), 0);
-    EXPECT_EQ(File("again.kefo"), all);
-}
-
-TEST_F(EvalScriptTest, AfterAFailedCallTheNextOneWorks) {
-    EXPECT_EQ(Run("build x;"), 1);
-    EXPECT_EQ(Run("x == 1;"), 0);
-    EXPECT_EQ(err, "");
-    EXPECT_EQ(PLOVMemoryManager::GetAllocationBalance(), 0);
-}
-
-TEST_F(InterpreterTest, DefaultSettings) {
-    struct Expected {
-        const char* name;
-        const char* text;
-        int kind;
-    };
-    using V = PLOVManagedValue;
-    const Expected settings[] = {
-        {"format", "qoln-sbe", V::Symbol}, {"output", "\"results.txt\"", V::String}, {"mode", "write", V::Symbol},
-        {"maximum-number", "1000000", V::Integer}, {"maximum-order", "100", V::Integer},
-        {"minimum-probability", "0", V::Real}, {"minimum-contribution", "0", V::Real},
-        {"weight-scale-factor", "2.71828", V::Real}, {"mission-time", "0", V::Real},
-        {"print-minimal-cutset-rank", "true", V::Boolean}, {"print-minimal-cutset-order", "false", V::Boolean},
-        {"print-minimal-cutset-probability", "true", V::Boolean},
-        {"print-minimal-cutset-contribution", "true", V::Boolean},
-        {"print-minimal-cutset-failure-intensity", "false", V::Boolean},
-        {"keep-intermediate-BDD-handles", "true", V::Boolean}, {"variable-ordering-heuristic", "DFLM", V::Symbol},
-        {"quantification-method", "pivotal-upper-bound", V::Symbol},
-        {"print-number-of-occurrences", "true", V::Boolean}, {"print-probability", "true", V::Boolean},
-        {"print-conditional-probability-1", "false", V::Boolean},
-        {"print-conditional-probability-0", "false", V::Boolean},
-        {"print-marginal-importance-factor", "true", V::Boolean},
-        {"print-critical-importance-factor", "true", V::Boolean},
-        {"print-diagnostic-importance-factor", "true", V::Boolean},
-        {"print-risk-achievement-worth", "true", V::Boolean}, {"print-risk-reduction-worth", "true", V::Boolean},
-        {"print-Fussel-Vesely-importance-factor", "false", V::Boolean},
-        {"print-differential-importance-measure", "false", V::Boolean},
-        {"print-Barlow-Proschan-factor", "false", V::Boolean}, {"number-of-tries", "10000", V::Integer},
-        {"print-basic-event-sensitivity", "false", V::Boolean},
-        {"print-parameter-sensitivity", "false", V::Boolean}, {"print-mean", "true", V::Boolean},
-        {"print-standard-deviation", "true", V::Boolean}, {"print-confidence-range", "true", V::Boolean},
-        {"print-error-factor", "false", V::Boolean}, {"number-of-quantiles", "0", V::Integer},
-        {"number-of-bins", "0", V::Integer}, {"randomizer-seed", "12345", V::Integer},
-        {"confidence-factor", "1.95996", V::Real}, {"add-singular-points", "false", V::Boolean},
-        {"smooth-curve", "false", V::Boolean}, {"smoothing-ratio", "0.1", V::Real},
-        {"print-unavailability", "true", V::Boolean}, {"print-mean-unavailability", "false", V::Boolean},
-        {"print-conditional-failure-intensity", "false", V::Boolean},
-        {"print-mean-conditional-failure-intensity", "false", V::Boolean},
-        {"print-unreliability", "false", V::Boolean}, {"print-probability-of-failure-per-hour", "false", V::Boolean},
-        {"print-safety-integrity-level", "false", V::Boolean}, {"probability-margin", "0.1", V::Real},
-        {"time-lower-bound", "0", V::Real}, {"time-upper-bound", "8760", V::Real}, {"time-grain", "1", V::Real},
-        {"verbose", "false", V::Boolean},
-    };
+// Two defaults are numbers of their own: e and the 97.5 % quantile of the
+// normal law.
+TEST_F(InterpreterTest, ResetBringsTheDefaultsBackAndDropsTheUserVariables) {
     KEFOScriptEnvironment* environment = interpreter()->GetScriptEnvironment();
-    EXPECT_EQ(environment->GetNumberOfVariables(), static_cast<int>(sizeof settings / sizeof settings[0]));
     EXPECT_EQ(environment->GetParent(), nullptr);
-    for (const Expected& setting : settings) {
-        KEFOScriptVariable* variable = environment->LookForVariable(setting.name);
-        ASSERT_NE(variable, nullptr) << setting.name;
-        EXPECT_EQ(variable->GetValue().GetType(), setting.kind) << setting.name;
-        EXPECT_EQ(variable->GetValue().ToString(), setting.text) << setting.name;
-    }
     EXPECT_EQ(environment->LookForVariable("weight-scale-factor")->GetValueAsDouble(), std::exp(1.0));
     EXPECT_EQ(environment->LookForVariable("confidence-factor")->GetValueAsDouble(), 1.959963984540054);
-    // Resetting brings the defaults back and drops the user's variables.
+    const int settings = environment->GetNumberOfVariables();
     EXPECT_EQ(Execute("maximum-order == 4; mine == 1;"), 0);
     interpreter()->ResetDefaultEnvironment();
     EXPECT_EQ(environment->LookForVariable("maximum-order")->GetValueAsInteger(), 100);
     EXPECT_EQ(environment->LookForVariable("mine"), nullptr);
+    EXPECT_EQ(environment->GetNumberOfVariables(), settings);
 }
 
 TEST_F(InterpreterTest, AssignmentsAndSettingReads) {
     int errors = 0;
-    EXPECT_EQ(Execute("maximum-order == 4;\ny == x;\nz == [1, 2];\nz2 == z;"), 0);
+    EXPECT_EQ(Execute("maximum-order == 4;\nz == [1, 2];\nz2 == z;"), 0);
     EXPECT_EQ(interpreter()->GetValueOfEnvironmentVariableAsInteger(errors, "maximum-order"), 4);
-    const PLOVManagedValue* y = interpreter()->GetValueOfEnvironmentVariable(errors, "y");
-    ASSERT_NE(y, nullptr);
-    EXPECT_EQ(y->GetType(), PLOVManagedValue::Symbol);
-    EXPECT_STREQ(y->GetSymbol(), "x");
+    // A name on the right is a Symbol, not the value of that variable.
     EXPECT_EQ(interpreter()->GetValueOfEnvironmentVariable(errors, "z2")->ToString(), "z");
     EXPECT_EQ(errors, 0);
     // An assignment may change a setting's kind; typed reads then fail.
@@ -349,8 +189,15 @@ TEST_F(InterpreterTest, AssignmentsAndSettingReads) {
               "ERROR code: 11304\nThe value of option format must be a floating point number.\n---\n\n"
               "ERROR code: 11300\nUndefined option nothing.\n---\n\n"
               "ERROR code: 11300\nUndefined option nothing.\n---\n\n");
-    // An Integer is read as a double.
+    // An Integer is read as a double; "set option" makes it a Real for a Real
+    // setting, but the mission time keeps what it is given.
     errors = 0;
+    EXPECT_EQ(Execute("set option minimum-probability 0;\nset option weight-scale-factor 4;\n"
+                      "set option mission-time 3;\n"),
+              0);
+    EXPECT_TRUE(interpreter()->GetValueOfEnvironmentVariable(errors, "minimum-probability")->IsDouble());
+    EXPECT_TRUE(interpreter()->GetValueOfEnvironmentVariable(errors, "weight-scale-factor")->IsDouble());
+    EXPECT_TRUE(interpreter()->GetValueOfEnvironmentVariable(errors, "mission-time")->IsInt());
     EXPECT_EQ(interpreter()->GetValueOfEnvironmentVariableAsDouble(errors, "mission-time"), 3.0);
     EXPECT_EQ(interpreter()->GetValueOfEnvironmentVariableAsDouble(errors, "maximum-order"), 2.5);
     EXPECT_TRUE(interpreter()->GetValueOfEnvironmentVariableAsBoolean(errors, "print-mean"));
@@ -388,8 +235,6 @@ TEST_F(InterpreterTest, ErrorsCountAndCarryTheirLocation) {
     interpreter()->ExecuteCommand(errors, root.get());
     EXPECT_EQ(errors, 1);
     EXPECT_EQ(engine.Messages(), "");
-    interpreter()->Reset(errors);
-    interpreter()->ResetTargetModel();
 }
 
 TEST_F(InterpreterTest, ExecuteCommandLeavesTheMessagesQueued) {
@@ -414,7 +259,7 @@ TEST(InterpreterTrace, WritesOnlyWhileATraceFileIsSet) {
     KEFOInterpreter::Trace("[%d]", 7);
     KEFOInterpreter::Trace("[%.2f]", 1.5);
     KEFOInterpreter::Trace(42);
-    KEFOInterpreter::Trace(' ' == ' ' ? 2.5 : 0.0);
+    KEFOInterpreter::Trace(2.5);
     KEFOInterpreter::SetTraceFile(nullptr);
     KEFOInterpreter::Trace("lost too");
     std::rewind(file);

@@ -1,56 +1,44 @@
 // Allocation failures injected at every point of an evaluation: each ends the
 // call with "KEFO ran out of memory", a return of 1 and nothing left behind,
 // and the next call works.
-#include "script_test_support.h"
+#include "commands_test_support.h"
 
-#include "kefo.h"
 #include "support/memory_manager.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
-
-#include <unistd.h>
 
 namespace {
-class MemoryFailureTest : public ::testing::Test {
+class MemoryFailureTest : public commandstest::ScriptTest {
 protected:
-    void SetUp() override {
-        char buffer[4096];
-        _previous = getcwd(buffer, sizeof buffer) != nullptr ? buffer : ".";
-        ASSERT_EQ(chdir(directory.path.c_str()), 0);
-    }
     void TearDown() override {
         PLOVMemoryManager::SetAllocationFailureCountdown(-1);
-        EXPECT_EQ(chdir(_previous.c_str()), 0);
+        ScriptTest::TearDown();
     }
 
-    int Run(const std::string& path, long countdown) {
-        kefotest::Capture capture(directory.path);
-        std::vector<char> argument(path.begin(), path.end());
-        argument.push_back('\0');
+    int RunFailingAt(const std::string& file, long countdown) {
         PLOVMemoryManager::SetAllocationFailureCountdown(countdown);
-        int result = KEFO_EvalScript(argument.data());
+        int result = RunPath(file.c_str());
         PLOVMemoryManager::SetAllocationFailureCountdown(-1);
-        capture.Stop();
-        out = capture.out;
-        err = capture.err;
         return result;
     }
 
     // Makes allocation number n fail for n = 0, 1, 2, ... until a run no
-    // longer reaches the failure; returns the number of failing runs.
-    int FailEverywhere(const std::string& script, int expectedErrors, const std::string& expectedErr) {
+    // longer reaches the failure; returns the number of failing runs. The
+    // output file is checked after each run that follows a failure.
+    int FailEverywhere(const std::string& script, int expectedErrors, const std::string& expectedErr,
+                       const std::string& output = "results.txt") {
         std::string path = directory.File("script.kefo");
         kefotest::WriteFile(path, script);
-        EXPECT_EQ(Run(path, -1), expectedErrors);
+        EXPECT_EQ(RunFailingAt(path, -1), expectedErrors);
         const std::string normalOut = out;
         const std::string normalErr = err;
+        const std::string normalOutput = File(output);
         EXPECT_EQ(normalErr, expectedErr);
         int failures = 0;
         for (long n = 0; n < 100000; ++n) {
-            int result = Run(path, n);
+            int result = RunFailingAt(path, n);
             bool failed = err.size() >= 23 && err.compare(err.size() - 23, 23, "KEFO ran out of memory\n") == 0;
             if (!failed) {
                 // The countdown outlived the run: every allocation point was hit.
@@ -63,20 +51,14 @@ protected:
             // Nothing of the failed run is left.
             EXPECT_EQ(PLOVMemoryManager::GetAllocationBalance(), 0) << n;
             // The next call works as if nothing had happened.
-            EXPECT_EQ(Run(path, -1), expectedErrors) << n;
+            EXPECT_EQ(RunFailingAt(path, -1), expectedErrors) << n;
             EXPECT_EQ(out, normalOut) << n;
             EXPECT_EQ(err, normalErr) << n;
+            EXPECT_EQ(File(output), normalOutput) << n;
             if (::testing::Test::HasFailure()) break;
         }
         return failures;
     }
-
-    kefotest::TemporaryDirectory directory;
-    std::string out;
-    std::string err;
-
-private:
-    std::string _previous;
 };
 }  // namespace
 
@@ -90,7 +72,7 @@ TEST_F(MemoryFailureTest, SuccessfulScript) {
         "while false skip;\n"
         "print option maximum-order;\n"
         "print options mode = append;\n",
-        0, "");
+        0, "", "memory.txt");
     RecordProperty("allocation_points", failures);
     EXPECT_GT(failures, 200);
 }
@@ -104,10 +86,23 @@ TEST_F(MemoryFailureTest, ScriptWithASyntaxError) {
 }
 
 TEST_F(MemoryFailureTest, ScriptWithARunTimeError) {
-    std::string path = directory.File("script.kefo");
     int failures = FailEverywhere("output == 1; mode == 2; print options;\n", 2,
                                   "ERROR code: 11306\nThe value of option output must be a string.\n---\n\n"
                                   "ERROR code: 11305\nThe value of option mode must be an identifier.\n---\n\n");
+    RecordProperty("allocation_points", failures);
+    EXPECT_GT(failures, 100);
+}
+
+// The load, set, reset and print commands (the reading of models is left to
+// the tests of the readers).
+TEST_F(MemoryFailureTest, ScriptOfCommands) {
+    Write("inner.kefo", "set option maximum-order 7;\nprint option maximum-order mode = append;\n");
+    int failures = FailEverywhere(
+        "set randomizer-seed 3;\nprint randomizer-seed;\nset option mission-time [1, 2];\n"
+        "load script \"inner.kefo\";\nreset model;\nreset target-model;\nprint options mode = append;\n"
+        "print model mode = append;\nprint model format = open-psa mode = append;\nprint nothing;\n",
+        1, "ERROR code: 11210 file: " + directory.File("script.kefo") +
+               " line: 10\nInvalid value nothing of argument 1.\n---\n\n");
     RecordProperty("allocation_points", failures);
     EXPECT_GT(failures, 100);
 }

@@ -1,3 +1,5 @@
+// The script lexer: the kinds, texts and positions of tokens, what it
+// rejects, and the tokens it keeps and restores.
 #include "script/script_lexer.h"
 #include "script/script_parser.h"
 #include "script/token.h"
@@ -6,6 +8,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -37,11 +40,22 @@ std::vector<Scanned> Scan(const std::string& text, bool keepComments = false) {
     return tokens;
 }
 
-std::vector<int> Kinds(const std::string& text) {
+std::vector<int> Kinds(const std::string& text, bool keepComments = false) {
     std::vector<int> kinds;
-    for (const Scanned& token : Scan(text)) kinds.push_back(token.kind);
+    for (const Scanned& token : Scan(text, keepComments)) kinds.push_back(token.kind);
     return kinds;
 }
+
+std::vector<std::string> Texts(const std::string& text, bool keepComments = false) {
+    std::vector<std::string> texts;
+    for (const Scanned& token : Scan(text, keepComments)) texts.push_back(token.text);
+    return texts;
+}
+
+using Words = std::vector<std::string>;
+using KindList = std::vector<int>;
+const int name = Lexer::Identifier;
+const int rejected = Lexer::Rejected;
 }  // namespace
 
 TEST(ScriptLexer, PunctuationAndOperators) {
@@ -56,139 +70,88 @@ TEST(ScriptLexer, PunctuationAndOperators) {
 }
 
 TEST(ScriptLexer, IdentifiersKeepHyphensAndKeywordsMatchWholeText) {
-    std::vector<Scanned> tokens = Scan("minimum-probability a-1 _x if iffy If elif max log10 true");
-    ASSERT_EQ(tokens.size(), 10u);
-    EXPECT_EQ(tokens[0].kind, Lexer::Identifier);
-    EXPECT_EQ(tokens[0].text, "minimum-probability");
-    EXPECT_EQ(tokens[1].text, "a-1");
-    EXPECT_EQ(tokens[1].kind, Lexer::Identifier);
-    EXPECT_EQ(tokens[2].kind, Lexer::Identifier);
-    EXPECT_EQ(tokens[3].kind, KEFOScriptParser::KeywordIf);
-    EXPECT_EQ(tokens[4].kind, Lexer::Identifier);
-    EXPECT_EQ(tokens[5].kind, Lexer::Identifier);  // keywords are case-sensitive
-    EXPECT_EQ(tokens[6].kind, KEFOScriptParser::KeywordElif);
-    EXPECT_EQ(tokens[7].kind, KEFOScriptParser::KeywordMax);
-    EXPECT_EQ(tokens[8].kind, KEFOScriptParser::KeywordLog10);
-    EXPECT_EQ(tokens[9].kind, KEFOScriptParser::KeywordTrue);
+    // Keywords are case-sensitive ("If").
+    EXPECT_EQ(Kinds("minimum-probability a-1 _x if iffy If elif max log10 true"),
+              (KindList{name, name, name, KEFOScriptParser::KeywordIf, name, name, KEFOScriptParser::KeywordElif,
+                        KEFOScriptParser::KeywordMax, KEFOScriptParser::KeywordLog10, KEFOScriptParser::KeywordTrue}));
+    EXPECT_EQ(Texts("minimum-probability a-1"), (Words{"minimum-probability", "a-1"}));
     // A subtraction between names needs blanks.
-    EXPECT_EQ(Kinds("a - b"), (std::vector<int>{Lexer::Identifier, '-', Lexer::Identifier}));
+    EXPECT_EQ(Kinds("a - b"), (KindList{name, '-', name}));
 }
 
 TEST(ScriptLexer, Paths) {
-    std::vector<Scanned> tokens = Scan("block.sub.event if.x a-b._c");
-    ASSERT_EQ(tokens.size(), 3u);
-    EXPECT_EQ(tokens[0].kind, Lexer::Path);
-    EXPECT_EQ(tokens[0].text, "block.sub.event");
-    EXPECT_EQ(tokens[1].kind, Lexer::Path);
-    EXPECT_EQ(tokens[2].text, "a-b._c");
+    EXPECT_EQ(Kinds("block.sub.event if.x a-b._c"), (KindList{Lexer::Path, Lexer::Path, Lexer::Path}));
+    EXPECT_EQ(Texts("block.sub.event if.x a-b._c"), (Words{"block.sub.event", "if.x", "a-b._c"}));
     // A dot followed by anything but a name start is rejected.
-    tokens = Scan("a. b a.1");
-    ASSERT_EQ(tokens.size(), 4u);
-    EXPECT_EQ(tokens[0].kind, Lexer::Rejected);
-    EXPECT_EQ(tokens[0].text, "a.");
-    EXPECT_EQ(tokens[2].kind, Lexer::Rejected);
-    EXPECT_EQ(tokens[2].text, "a.");
-    EXPECT_EQ(tokens[3].kind, Lexer::Integer);
+    EXPECT_EQ(Kinds("a. b a.1"), (KindList{rejected, name, rejected, Lexer::Integer}));
+    EXPECT_EQ(Texts("a. b a.1"), (Words{"a.", "b", "a.", "1"}));
 }
 
 TEST(ScriptLexer, Numbers) {
-    std::vector<Scanned> tokens = Scan("12 1.5 1e5 1.5E-3 2e+7 0.25e1");
-    ASSERT_EQ(tokens.size(), 6u);
-    EXPECT_EQ(tokens[0].kind, Lexer::Integer);
-    for (std::size_t i = 1; i < tokens.size(); ++i) EXPECT_EQ(tokens[i].kind, Lexer::Real) << tokens[i].text;
-    EXPECT_EQ(tokens[3].text, "1.5E-3");
+    EXPECT_EQ(Kinds("12 1.5 1e5 1.5E-3 2e+7 0.25e1"),
+              (KindList{Lexer::Integer, Lexer::Real, Lexer::Real, Lexer::Real, Lexer::Real, Lexer::Real}));
+    EXPECT_EQ(Texts("1.5E-3"), (Words{"1.5E-3"}));
     // Malformed fractions and exponents are rejected tokens.
     for (const char* bad : {"1.", "1.x", "1e", "1e+", "3E-x"}) {
-        std::vector<Scanned> scanned = Scan(bad);
-        ASSERT_FALSE(scanned.empty()) << bad;
-        EXPECT_EQ(scanned[0].kind, Lexer::Rejected) << bad;
+        std::vector<int> kinds = Kinds(bad);
+        ASSERT_FALSE(kinds.empty()) << bad;
+        EXPECT_EQ(kinds[0], rejected) << bad;
     }
     // A sign is never part of a number.
-    EXPECT_EQ(Kinds("-3"), (std::vector<int>{'-', Lexer::Integer}));
-    EXPECT_EQ(Kinds("12abc"), (std::vector<int>{Lexer::Integer, Lexer::Identifier}));
+    EXPECT_EQ(Kinds("-3"), (KindList{'-', Lexer::Integer}));
+    EXPECT_EQ(Kinds("12abc"), (KindList{Lexer::Integer, name}));
 }
 
 TEST(ScriptLexer, Strings) {
-    std::vector<Scanned> tokens = Scan("\"abc\" \"\" \"two\nlines\" \"a//b /*c*/\"");
-    ASSERT_EQ(tokens.size(), 4u);
-    EXPECT_EQ(tokens[0].kind, Lexer::String);
-    EXPECT_EQ(tokens[0].text, "abc");
-    EXPECT_EQ(tokens[1].kind, Lexer::String);
-    EXPECT_EQ(tokens[1].text, "");
-    EXPECT_EQ(tokens[2].text, "two\nlines");
-    EXPECT_EQ(tokens[2].line, 2);  // the line where the token ended
-    EXPECT_EQ(tokens[3].text, "a//b /*c*/");
-    tokens = Scan("\"\"\"text with \"quotes\" \"\" inside\"\"\" x");
-    ASSERT_EQ(tokens.size(), 2u);
-    EXPECT_EQ(tokens[0].kind, Lexer::TripleQuotedText);
-    EXPECT_EQ(tokens[0].text, "text with \"quotes\" \"\" inside");
-    EXPECT_EQ(tokens[1].kind, Lexer::Identifier);
+    const std::string text = "\"abc\" \"\" \"two\nlines\" \"a//b /*c*/\"";
+    EXPECT_EQ(Kinds(text), (KindList{Lexer::String, Lexer::String, Lexer::String, Lexer::String}));
+    EXPECT_EQ(Texts(text), (Words{"abc", "", "two\nlines", "a//b /*c*/"}));
+    EXPECT_EQ(Scan(text)[2].line, 2);  // the line where the token ended
+    EXPECT_EQ(Kinds("\"\"\"text with \"quotes\" \"\" inside\"\"\" x"), (KindList{Lexer::TripleQuotedText, name}));
+    EXPECT_EQ(Texts("\"\"\"text with \"quotes\" \"\" inside\"\"\""), (Words{"text with \"quotes\" \"\" inside"}));
 }
 
 TEST(ScriptLexer, UnterminatedStringsAndCommentsAreRejectedAtTheirOpening) {
     std::vector<Scanned> tokens = Scan("x\n  \"never closed\n more");
     ASSERT_EQ(tokens.size(), 2u);
-    EXPECT_EQ(tokens[1].kind, Lexer::Rejected);
+    EXPECT_EQ(tokens[1].kind, rejected);
     EXPECT_EQ(tokens[1].text, "\"");
     EXPECT_EQ(tokens[1].line, 2);
     EXPECT_EQ(tokens[1].column, 3);
     tokens = Scan("x /* never closed * /");
     ASSERT_EQ(tokens.size(), 2u);
-    EXPECT_EQ(tokens[1].kind, Lexer::Rejected);
+    EXPECT_EQ(tokens[1].kind, rejected);
     EXPECT_EQ(tokens[1].text, "/*");
     EXPECT_EQ(tokens[1].column, 4);
-    tokens = Scan("\"\"\" never closed \"\"");
-    ASSERT_EQ(tokens.size(), 1u);
-    EXPECT_EQ(tokens[0].text, "\"\"\"");
+    EXPECT_EQ(Texts("\"\"\" never closed \"\""), (Words{"\"\"\""}));
 }
 
 TEST(ScriptLexer, CommentsAreSkippedUnlessKept) {
-    EXPECT_EQ(Kinds("a // rest of line ; ;\nb /* block\n ; */ c /**/ d"),
-              (std::vector<int>{Lexer::Identifier, Lexer::Identifier, Lexer::Identifier, Lexer::Identifier}));
-    std::vector<Scanned> tokens = Scan("a // line\n/* block */ b /***/", true);
-    ASSERT_EQ(tokens.size(), 5u);
-    EXPECT_EQ(tokens[1].kind, Lexer::LineComment);
-    EXPECT_EQ(tokens[1].text, " line");
-    EXPECT_EQ(tokens[2].kind, Lexer::BlockComment);
-    EXPECT_EQ(tokens[2].text, " block ");
-    EXPECT_EQ(tokens[4].kind, Lexer::BlockComment);
-    EXPECT_EQ(tokens[4].text, "*");
+    EXPECT_EQ(Kinds("a // rest of line ; ;\nb /* block\n ; */ c /**/ d"), (KindList{name, name, name, name}));
+    const std::string text = "a // line\n/* block */ b /***/";
+    EXPECT_EQ(Kinds(text, true), (KindList{name, Lexer::LineComment, Lexer::BlockComment, name, Lexer::BlockComment}));
+    EXPECT_EQ(Texts(text, true), (Words{"a", " line", " block ", "b", "*"}));
 }
 
 TEST(ScriptLexer, ByteFFEndsTheInput) {
-    std::vector<Scanned> tokens = Scan(std::string("a b\xFF c d"));
-    ASSERT_EQ(tokens.size(), 2u);
-    EXPECT_EQ(tokens[1].text, "b");
+    EXPECT_EQ(Texts(std::string("a b\xFF c d")), (Words{"a", "b"}));
     // Inside a string too: the string is then unterminated.
-    tokens = Scan(std::string("\"ab\xFF cd\""));
-    ASSERT_EQ(tokens.size(), 1u);
-    EXPECT_EQ(tokens[0].kind, Lexer::Rejected);
+    EXPECT_EQ(Kinds(std::string("\"ab\xFF cd\"")), (KindList{rejected}));
 }
 
 TEST(ScriptLexer, OtherCharactersAreRejectedOneByOne) {
-    std::vector<Scanned> tokens = Scan(std::string("$ @\x01 \xC3\xA9", 7));
-    ASSERT_EQ(tokens.size(), 5u);
-    EXPECT_EQ(tokens[0].text, "$");
-    EXPECT_EQ(tokens[1].text, "@");
-    EXPECT_EQ(tokens[2].text, "\\x01");
-    EXPECT_EQ(tokens[3].text, "\\xC3");
-    for (const Scanned& token : tokens) EXPECT_EQ(token.kind, Lexer::Rejected);
+    const std::string text("$ @\x01 \xC3\xA9", 7);
+    EXPECT_EQ(Kinds(text), (KindList{rejected, rejected, rejected, rejected, rejected}));
+    EXPECT_EQ(Texts(text), (Words{"$", "@", "\\x01", "\\xC3", "\\xA9"}));
     // A NUL byte is a character like any other.
-    EXPECT_EQ(Kinds(std::string("a\0b", 3)), (std::vector<int>{Lexer::Identifier, Lexer::Rejected, Lexer::Identifier}));
+    EXPECT_EQ(Kinds(std::string("a\0b", 3)), (KindList{name, rejected, name}));
 }
 
 TEST(ScriptLexer, PositionsAreTheColumnReachedAtTheEndOfTheToken) {
-    std::vector<Scanned> tokens = Scan("x = 3;\n  while == 12.5\n");
-    ASSERT_EQ(tokens.size(), 7u);
-    EXPECT_EQ(tokens[0].line, 1);
-    EXPECT_EQ(tokens[0].column, 1);
-    EXPECT_EQ(tokens[1].column, 3);
-    EXPECT_EQ(tokens[2].column, 5);
-    EXPECT_EQ(tokens[3].column, 6);
-    EXPECT_EQ(tokens[4].line, 2);
-    EXPECT_EQ(tokens[4].column, 7);
-    EXPECT_EQ(tokens[5].column, 10);
-    EXPECT_EQ(tokens[6].column, 15);
+    std::vector<std::pair<int, int>> positions;
+    for (const Scanned& token : Scan("x = 3;\n  while == 12.5\n")) positions.emplace_back(token.line, token.column);
+    EXPECT_EQ(positions,
+              (std::vector<std::pair<int, int>>{{1, 1}, {1, 3}, {1, 5}, {1, 6}, {2, 7}, {2, 10}, {2, 15}}));
 }
 
 TEST(ScriptLexer, TokensAreKeptAndTheEndRepeats) {
@@ -198,7 +161,6 @@ TEST(ScriptLexer, TokensAreKeptAndTheEndRepeats) {
     FILE* file = fmemopen(&text[0], text.size(), "r");
     lexer->Initialize("t", file);
     EXPECT_EQ(lexer->GetToken(2)->GetText(), "c");
-    EXPECT_EQ(lexer->GetNumberOfTokens(), 3);
     EXPECT_EQ(lexer->GetToken(0)->GetText(), "a");  // stepping back
     EXPECT_EQ(lexer->GetToken(3)->GetKind(), Lexer::EndOfInput);
     EXPECT_EQ(lexer->GetToken(50), lexer->GetToken(3));
@@ -231,21 +193,4 @@ TEST(ScriptLexer, SavedStateComesBack) {
     lexer->Finalize();
     std::fclose(outerFile);
     std::fclose(innerFile);
-}
-
-TEST(ScriptLexer, NamesOfTokens) {
-    KEFOScriptParser parser(nullptr);
-    KEFOScriptLexer* lexer = parser.GetLexer();
-    EXPECT_STREQ(lexer->GetNameOfToken(';'), "';'");
-    EXPECT_STREQ(lexer->GetNameOfToken(Lexer::EqualEqual), "'=='");
-    EXPECT_STREQ(lexer->GetNameOfToken(Lexer::Identifier), "identifier");
-    EXPECT_STREQ(lexer->GetNameOfToken(Lexer::Path), "path");
-    EXPECT_STREQ(lexer->GetNameOfToken('\''), "'''");
-    EXPECT_STREQ(lexer->GetNameOfToken(KEFOScriptParser::KeywordElse), "else");
-    EXPECT_STREQ(lexer->GetNameOfToken('<'), "keyword");
-    EXPECT_STREQ(lexer->GetNameOfToken(9999), "keyword");
-    EXPECT_EQ(lexer->LookForKeyword("range"), KEFOScriptParser::KeywordRange);
-    EXPECT_EQ(lexer->LookForKeyword("Range"), 0);
-    EXPECT_STREQ(lexer->LookForKeyword(KEFOScriptParser::KeywordCount), "count");
-    EXPECT_EQ(lexer->LookForKeyword(1), nullptr);
 }

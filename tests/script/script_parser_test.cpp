@@ -1,11 +1,13 @@
+// The script parser: the command and expression trees it makes, the exact
+// messages of syntax errors, the nesting limit, and scripts cut anywhere or
+// made of garbage.
 #include "script_test_support.h"
-
-#include "script/script_linguist.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
+#include <utility>
 
 namespace {
 using kefotest::Dump;
@@ -52,15 +54,6 @@ TEST_F(ScriptParserTest, EmptyAndBlankFilesGiveEmptyScripts) {
     EXPECT_EQ(engine.Messages(), "");
 }
 
-TEST_F(ScriptParserTest, AssignmentNeedsTheDoubleEqualSign) {
-    EXPECT_EQ(Parse("x == 3;"), "C2[0:x,2:3]");
-    EXPECT_EQ(errors, 0);
-    Parse("x = 3;");
-    EXPECT_EQ(errors, 1);
-    EXPECT_EQ(FirstMessage(), "ERROR code: 10093 file: test.kefo line: 1 column: 3\nA '==' was expected.");
-    EXPECT_EQ(root->GetNumberOfChildren(), 0);
-}
-
 TEST_F(ScriptParserTest, BuiltinCommandsTakeArgumentsAndOptions) {
     EXPECT_EQ(Parse("print a-b;"), "C1:print[4:a-b]");
     EXPECT_EQ(Parse("print a - b;"), "C1:print[17(4:a,4:b)]");
@@ -76,14 +69,13 @@ TEST_F(ScriptParserTest, BuiltinCommandsTakeArgumentsAndOptions) {
     EXPECT_EQ(errors, 0);
 }
 
+// A command spread over lines is at the line of its first token.
 TEST_F(ScriptParserTest, CommandsRememberFileAndLineOfTheirFirstToken) {
     Parse("\n\n  print\n x;\nif true\n skip;");
     ASSERT_EQ(errors, 0);
     ASSERT_EQ(root->GetNumberOfChildren(), 2);
     EXPECT_EQ(root->GetChild(1)->GetLineNumber(), 3);
     EXPECT_STREQ(root->GetChild(1)->GetFileName(), "test.kefo");
-    EXPECT_EQ(root->GetChild(2)->GetLineNumber(), 5);
-    EXPECT_EQ(root->GetChild(2)->GetChild(1)->GetLineNumber(), 5);
     EXPECT_EQ(root->GetChild(2)->GetChild(1)->GetChild(1)->GetLineNumber(), 6);
 }
 
@@ -100,45 +92,28 @@ TEST_F(ScriptParserTest, ConditionalsLoopsAndBlocks) {
     EXPECT_EQ(errors, 0);
 }
 
-TEST_F(ScriptParserTest, PrecedenceFollowsTheBindingLevels) {
-    EXPECT_EQ(ParseExpression("1 - 2 + 3"), "17(2:1,16(2:2,2:3))");
-    EXPECT_EQ(ParseExpression("a / b * c"), "19(4:a,18(4:b,4:c))");
-    EXPECT_EQ(ParseExpression("1 + 2 + 3 * 4 * 5"), "16(2:1,2:2,18(2:3,2:4,2:5))");
-    EXPECT_EQ(ParseExpression("not a == b and c or d"), "7(6(8(9(4:a,4:b)),4:c),4:d)");
-    EXPECT_EQ(ParseExpression("-a * -b"), "18(15(4:a),15(4:b))");
-    EXPECT_EQ(ParseExpression("(1 - 2) - 3"), "17(17(2:1,2:2),2:3)");
-    EXPECT_EQ(ParseExpression("a <= b"), "13(4:a,4:b)");
-    EXPECT_EQ(ParseExpression("a >= b"), "14(4:a,4:b)");
-    EXPECT_EQ(ParseExpression("a != b"), "10(4:a,4:b)");
-    EXPECT_EQ(ParseExpression("a < b"), "11(4:a,4:b)");
-}
-
-TEST_F(ScriptParserTest, PrimariesAndLiterals) {
-    EXPECT_EQ(ParseExpression("true"), "1:true");
-    EXPECT_EQ(ParseExpression("false"), "1:false");
-    EXPECT_EQ(ParseExpression("2147483647"), "2:2147483647");
-    EXPECT_EQ(ParseExpression("2.5e1"), "3:25");
-    EXPECT_EQ(ParseExpression("\"a b\""), "5:\"a b\"");
-    EXPECT_EQ(ParseExpression("a.b.c"), "4:a.b.c");
-    EXPECT_EQ(ParseExpression("'sym"), "38:sym");
-    EXPECT_EQ(ParseExpression("[]"), "36");
-    EXPECT_EQ(ParseExpression("[1, [2], 'a]"), "36(2:1,36(2:2),38:a)");
-    EXPECT_EQ(ParseExpression("if false 1 elif true 2 else 3"), "34(35(1:false,2:1),35(1:true,2:2),2:3)");
-    EXPECT_EQ(ParseExpression("if a 1"), "34(35(4:a,2:1))");
-    // Function keywords alone are Symbols.
-    EXPECT_EQ(ParseExpression("max"), "4:max");
-    EXPECT_EQ(ParseExpression("max + range"), "16(4:max,4:range)");
+// The trees of expressions: the binding levels (a subtraction or a division
+// takes the rest of its level as right operand), the primaries, the calls.
+TEST_F(ScriptParserTest, ExpressionTrees) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"1 - 2 + 3", "17(2:1,16(2:2,2:3))"}, {"a / b * c", "19(4:a,18(4:b,4:c))"},
+        {"1 + 2 + 3 * 4 * 5", "16(2:1,2:2,18(2:3,2:4,2:5))"}, {"not a == b and c or d", "7(6(8(9(4:a,4:b)),4:c),4:d)"},
+        {"-a * -b", "18(15(4:a),15(4:b))"}, {"(1 - 2) - 3", "17(17(2:1,2:2),2:3)"}, {"a <= b", "13(4:a,4:b)"},
+        {"a >= b", "14(4:a,4:b)"}, {"a != b", "10(4:a,4:b)"}, {"a < b", "11(4:a,4:b)"},
+        {"true", "1:true"}, {"false", "1:false"}, {"2147483647", "2:2147483647"}, {"2.5e1", "3:25"},
+        {"\"a b\"", "5:\"a b\""}, {"a.b.c", "4:a.b.c"}, {"'sym", "38:sym"}, {"[]", "36"},
+        {"[1, [2], 'a]", "36(2:1,36(2:2),38:a)"},
+        {"if false 1 elif true 2 else 3", "34(35(1:false,2:1),35(1:true,2:2),2:3)"}, {"if a 1", "34(35(4:a,2:1))"},
+        // Function keywords alone are Symbols.
+        {"max", "4:max"}, {"max + range", "16(4:max,4:range)"},
+        {"abs(x)", "20(4:x)"}, {"mod(7, 2)", "24(2:7,2:2)"}, {"max(1, 2, 3)", "30(2:1,2:2,2:3)"}, {"count()", "32"},
+        {"append(1)", "33(2:1)"}, {"range(1, 3, 1)", "37(2:1,2:3,2:1)"},
+        {"log10(sqrt(ceil(floor(exp(log(pow(2, mean(1))))))))", "23(26(27(28(21(22(25(2:2,31(2:1))))))))"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ParseExpression(c.first), c.second) << c.first;
 }
 
 TEST_F(ScriptParserTest, FunctionCallsCheckTheirNumberOfChildren) {
-    EXPECT_EQ(ParseExpression("abs(x)"), "20(4:x)");
-    EXPECT_EQ(ParseExpression("mod(7, 2)"), "24(2:7,2:2)");
-    EXPECT_EQ(ParseExpression("max(1, 2, 3)"), "30(2:1,2:2,2:3)");
-    EXPECT_EQ(ParseExpression("count()"), "32");
-    EXPECT_EQ(ParseExpression("append(1)"), "33(2:1)");
-    EXPECT_EQ(ParseExpression("range(1, 3, 1)"), "37(2:1,2:3,2:1)");
-    EXPECT_EQ(ParseExpression("log10(sqrt(ceil(floor(exp(log(pow(2, mean(1))))))))"),
-              "23(26(27(28(21(22(25(2:2,31(2:1))))))))");
     for (const char* call : {"max()", "abs(1, 2)", "range(1, 2)", "mod(1)", "pow(1, 2, 3)", "mean()", "sqrt()"}) {
         Parse(std::string("x ==\n ") + call + ";");
         EXPECT_EQ(errors, 1) << call;
@@ -149,6 +124,8 @@ TEST_F(ScriptParserTest, FunctionCallsCheckTheirNumberOfChildren) {
     }
 }
 
+// One case per rule of the grammar that can fail (the tokens the lexer
+// rejects are its own tests').
 TEST_F(ScriptParserTest, SyntaxErrorsAreReportedAtTheOffendingToken) {
     struct Case {
         const char* text;
@@ -156,14 +133,11 @@ TEST_F(ScriptParserTest, SyntaxErrorsAreReportedAtTheOffendingToken) {
     };
     const Case cases[] = {
         {"print x", "ERROR code: 10091 file: test.kefo line: 1 column: 7\nUnexpected end of file"},
-        {"x == 1", "ERROR code: 10091 file: test.kefo line: 1 column: 6\nUnexpected end of file"},
         {"x ==", "ERROR code: 10091 file: test.kefo line: 1 column: 4\nUnexpected end of file"},
         {"{ skip;", "ERROR code: 10091 file: test.kefo line: 1 column: 7\nUnexpected end of file"},
-        {"if true", "ERROR code: 10091 file: test.kefo line: 1 column: 7\nUnexpected end of file"},
         {";", "ERROR code: 13001 file: test.kefo line: 1 column: 1\nA command was expected."},
-        {"true;", "ERROR code: 13001 file: test.kefo line: 1 column: 4\nA command was expected."},
-        {"}", "ERROR code: 13001 file: test.kefo line: 1 column: 1\nA command was expected."},
         {"a.b == 1;", "ERROR code: 13001 file: test.kefo line: 1 column: 3\nA command was expected."},
+        {"x = 3;", "ERROR code: 10093 file: test.kefo line: 1 column: 3\nA '==' was expected."},
         {"x == 1 $;", "ERROR code: 10092 file: test.kefo line: 1 column: 8\nUnexpected token $."},
         {"print ;;", "ERROR code: 13001 file: test.kefo line: 1 column: 8\nA command was expected."},
         {"print );", "ERROR code: 10092 file: test.kefo line: 1 column: 7\nUnexpected token )."},
@@ -179,10 +153,7 @@ TEST_F(ScriptParserTest, SyntaxErrorsAreReportedAtTheOffendingToken) {
         {"x == if;", "ERROR code: 10092 file: test.kefo line: 1 column: 8\nUnexpected token ;."},
         {"x == \"\"\"text\"\"\";", "ERROR code: 10092 file: test.kefo line: 1 column: 15\nUnexpected token text."},
         {"x == 2147483648;", "ERROR code: 10092 file: test.kefo line: 1 column: 15\nUnexpected token 2147483648."},
-        {"x == 1.;", "ERROR code: 10092 file: test.kefo line: 1 column: 7\nUnexpected token 1.."},
         {"x == \"open", "ERROR code: 10092 file: test.kefo line: 1 column: 6\nUnexpected token \"."},
-        {"x == 1; /* open", "ERROR code: 10092 file: test.kefo line: 1 column: 10\nUnexpected token /*."},
-        {"x == a !b;", "ERROR code: 10092 file: test.kefo line: 1 column: 8\nUnexpected token !."},
         {"x == \x01;", "ERROR code: 10092 file: test.kefo line: 1 column: 6\nUnexpected token \\x01."},
     };
     for (const Case& c : cases) {
@@ -224,25 +195,14 @@ TEST_F(ScriptParserTest, NestingIsLimited) {
         EXPECT_EQ(FirstMessage(), "ERROR code: 13003 file: test.kefo line: 1 column: " +
                                       std::to_string(5 + limit + 1) + "\n" + message);
     }
-    std::string text;
-    for (int i = 0; i < 100000; ++i) text += "{";
-    Parse(text);
-    EXPECT_EQ(errors, 1);
-    EXPECT_NE(engine.Messages().find(message), std::string::npos);
-    text.clear();
-    for (int i = 0; i < 100000; ++i) text += "if true ";
-    Parse(text + "skip;");
-    EXPECT_EQ(errors, 1);
-    EXPECT_NE(engine.Messages().find(message), std::string::npos);
-    text.clear();
-    for (int i = 0; i < 100000; ++i) text += "while true ";
-    Parse(text + "skip;");
-    EXPECT_EQ(errors, 1);
-    text = "x == ";
-    for (int i = 0; i < 100000; ++i) text += "max([if true ";
-    Parse(text + "1;");
-    EXPECT_EQ(errors, 1);
-    EXPECT_NE(engine.Messages().find(message), std::string::npos);
+    // Blocks, conditionals, loops, and calls, lists and conditional values.
+    for (const char* opening : {"{", "if true ", "while true ", "max([if true "}) {
+        std::string text = opening[0] == 'm' ? "x == " : "";
+        for (int i = 0; i < 100000; ++i) text += opening;
+        Parse(text + "skip;");
+        EXPECT_EQ(errors, 1) << opening;
+        EXPECT_NE(engine.Messages().find(message), std::string::npos) << opening;
+    }
     // The limit can be changed.
     engine.interpreter->GetScriptParser()->SetMaximumNestingDepth(2);
     Parse("x == ((1));");
@@ -251,41 +211,7 @@ TEST_F(ScriptParserTest, NestingIsLimited) {
     EXPECT_EQ(errors, 1);
 }
 
-TEST_F(ScriptParserTest, MissingOrUnreadableFiles) {
-    kefotest::TemporaryDirectory directory;
-    KEFOScriptCommand root(KEFOScriptCommand::Script);
-    errors = 0;
-    engine.interpreter->GetScriptParser()->ImportScript(errors, nullptr, &root);
-    EXPECT_EQ(errors, 1);
-    EXPECT_EQ(engine.Messages(), "ERROR code: 10001\nFile name missing.\n---\n\n");
-    engine.ClearMessages();
-    errors = 0;
-    std::string missing = directory.File("missing.kefo");
-    engine.interpreter->GetScriptParser()->ImportScript(errors, missing.c_str(), &root);
-    EXPECT_EQ(errors, 1);
-    EXPECT_EQ(engine.Messages(), "ERROR code: 10003\nUnable to open file " + missing + "\n---\n\n");
-    // A counter that is already non-zero makes the import do nothing.
-    engine.ClearMessages();
-    kefotest::WriteFile(directory.File("s.kefo"), "x == 1;");
-    std::string path = directory.File("s.kefo");
-    engine.interpreter->GetScriptParser()->ImportScript(errors, path.c_str(), &root);
-    EXPECT_EQ(root.GetNumberOfChildren(), 0);
-    errors = 0;
-    engine.interpreter->GetScriptParser()->ImportScript(errors, path.c_str(), &root);
-    EXPECT_EQ(errors, 0);
-    EXPECT_EQ(root.GetNumberOfChildren(), 1);
-    EXPECT_STREQ(root.GetChild(1)->GetFileName(), path.c_str());
-}
-
-TEST(ScriptLinguist, BuiltinCommandWords) {
-    for (const char* word : {"build", "check", "compute", "load", "print", "reset", "set", "skip", "test"})
-        EXPECT_TRUE(KEFOScriptLinguist::IsBuiltinCommandName(word)) << word;
-    for (const char* word : {"Build", "prints", "", "if", "while", "run"})
-        EXPECT_FALSE(KEFOScriptLinguist::IsBuiltinCommandName(word)) << word;
-    EXPECT_FALSE(KEFOScriptLinguist::IsBuiltinCommandName(nullptr));
-}
-
-TEST(ScriptExpression, FunctorsPrioritiesAndChildCounts) {
+TEST(ScriptExpression, FunctorsAndTypesCorrespond) {
     EXPECT_STREQ(Expression::GetFunctorFromType(Expression::Reference), "reference");
     EXPECT_STREQ(Expression::GetFunctorFromType(Expression::Geq), ">=");
     EXPECT_STREQ(Expression::GetFunctorFromType(Expression::Case), "case");
@@ -293,31 +219,16 @@ TEST(ScriptExpression, FunctorsPrioritiesAndChildCounts) {
     for (int type = 0; type <= Expression::Case; ++type)
         EXPECT_EQ(Expression::GetTypeFromFunctor(Expression::GetFunctorFromType(type)), type);
     EXPECT_EQ(Expression::GetTypeFromFunctor("nothing"), -1);
-    EXPECT_EQ(Expression::GetPriority(Expression::Or), 8);
-    EXPECT_EQ(Expression::GetPriority(Expression::And), 7);
-    EXPECT_EQ(Expression::GetPriority(Expression::Not), 6);
-    EXPECT_EQ(Expression::GetPriority(Expression::Lt), 5);
-    EXPECT_EQ(Expression::GetPriority(Expression::Add), 4);
-    EXPECT_EQ(Expression::GetPriority(Expression::Sub), 3);
-    EXPECT_EQ(Expression::GetPriority(Expression::Mul), 2);
-    EXPECT_EQ(Expression::GetPriority(Expression::Div), 1);
-    EXPECT_EQ(Expression::GetPriority(Expression::Neg), 0);
-    EXPECT_TRUE(Expression::CheckNumberOfChildren(Expression::And, 2));
-    EXPECT_FALSE(Expression::CheckNumberOfChildren(Expression::And, 1));
-    EXPECT_TRUE(Expression::CheckNumberOfChildren(Expression::Count, 0));
-    EXPECT_FALSE(Expression::CheckNumberOfChildren(Expression::Min, 0));
-    EXPECT_TRUE(Expression::CheckNumberOfChildren(Expression::Range, 3));
-    EXPECT_FALSE(Expression::CheckNumberOfChildren(Expression::Case, 1));
 }
 
-TEST(ScriptCommand, ArgumentsOptionsAndChildren) {
+// Arguments count from 1; an option keeps the last value given, a missing
+// value included.
+TEST(ScriptCommand, ArgumentsAndOptions) {
     KEFOScriptCommand command(KEFOScriptCommand::BuiltinCommand);
     command.AppendArgument(Expression::NewSymbol("a"));
-    command.AppendArgument(Expression::NewInteger(2));
-    EXPECT_EQ(command.GetNumberOfArguments(), 2);
     EXPECT_EQ(command.GetArgument(0), nullptr);
-    EXPECT_EQ(command.GetArgument(3), nullptr);
-    EXPECT_EQ(command.GetArgument(2)->GetValue().GetInt(), 2);
+    EXPECT_EQ(command.GetArgument(2), nullptr);
+    EXPECT_STREQ(command.GetArgument(1)->GetValue().GetSymbol(), "a");
     command.SetOption("o", Expression::NewInteger(1));
     command.SetOption("o", Expression::NewInteger(5));
     command.SetOption("p", nullptr);
@@ -325,20 +236,6 @@ TEST(ScriptCommand, ArgumentsOptionsAndChildren) {
     EXPECT_EQ(command.LookForOption("o")->GetValue()->GetValue().GetInt(), 5);
     EXPECT_EQ(command.LookForOption("p")->GetValue(), nullptr);
     EXPECT_EQ(command.LookForOption("q"), nullptr);
-    KEFOScriptCommand* first = new KEFOScriptCommand(KEFOScriptCommand::Block);
-    KEFOScriptCommand* second = new KEFOScriptCommand(KEFOScriptCommand::Block);
-    command.AppendChild(first);
-    command.AppendChild(second);
-    EXPECT_EQ(command.GetChild(2), second);
-    EXPECT_TRUE(command.RemoveChild(first));
-    EXPECT_FALSE(command.RemoveChild(first));
-    EXPECT_EQ(command.GetNumberOfChildren(), 1);
-    delete first;
-    EXPECT_TRUE(command.DeleteChild(second));
-    EXPECT_EQ(command.GetNumberOfChildren(), 0);
-    EXPECT_EQ(command.GetFileName(), nullptr);
-    command.SetFileName("f.kefo");
-    EXPECT_STREQ(command.GetFileName(), "f.kefo");
 }
 
 TEST_F(ScriptParserTest, ScriptsCutAnywhereOrGarbageEndInOneCodedMessage) {

