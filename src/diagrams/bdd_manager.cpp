@@ -20,6 +20,12 @@ KEFOBDDManager::KEFOBDDManager()
       _cache(nullptr),
       _stack(nullptr),
       _minimalCutsetsMemo(nullptr),
+      _pairMemoOfCall(nullptr),
+      _pairMemo(nullptr),
+      _expansionsAtCallStart(0),
+      _nodesMadeAtCallStart(0),
+      _numberOfExpansions(0),
+      _numberOfNodesMade(0),
       _zero(nullptr),
       _one(nullptr),
       _locked(0),
@@ -156,6 +162,7 @@ KEFOBDDNode* KEFOBDDManager::_MakeNode(KEFOBDDEntry* entry, int index, KEFOBDDNo
         }
         throw;
     }
+    ++_numberOfNodesMade;
     node->_Set(static_cast<std::uint32_t>(index), 1, thenSon, elseSon);
     if (entry == nullptr) return node;
     KEFOBDDHashTable* table = entry->GetHashTable();
@@ -183,6 +190,13 @@ KEFOBDDNode* KEFOBDDManager::_MakeNode(KEFOBDDEntry* entry, int index, KEFOBDDNo
     hashOfOldest = h;
     _oldestUnlinkedNode = (_oldestUnlinkedNode + 1) % maximumNumberOfUnlinkedNodes;
     return node;
+}
+
+void KEFOBDDManager::_CheckExpansions() {
+    if (_pairMemoOfCall == nullptr || _pairMemo != nullptr) return;
+    const long expansions = _numberOfExpansions - _expansionsAtCallStart;
+    const long made = _numberOfNodesMade - _nodesMadeAtCallStart;
+    if (expansions >= 65536 && expansions > 4 * made) _pairMemo = _pairMemoOfCall;
 }
 
 void KEFOBDDManager::_LinkUnlinkedNodes() noexcept {
@@ -258,6 +272,7 @@ void KEFOBDDManager::CollectGarbage() {
     }
     _cache->Reset();
     if (_minimalCutsetsMemo != nullptr) _minimalCutsetsMemo->Reset();
+    if (_pairMemo != nullptr) _pairMemo->Reset();
     std::fputs("Garbage collection done\n", stdout);
     std::fflush(stdout);
 }

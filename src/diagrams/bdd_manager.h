@@ -26,6 +26,7 @@
 #include "diagrams/bdd_hash_table.h"
 #include "diagrams/bdd_node.h"
 #include "diagrams/bdd_node_memo.h"
+#include "diagrams/bdd_pair_memo.h"
 #include "diagrams/bdd_stack.h"
 #include "diagrams/bdd_unique_table.h"
 #include "support/exception.h"
@@ -87,6 +88,19 @@ public:
     KEFOBDDEntryTable* GetEntryTable() const { return _entryTable; }
     KEFOBDDCache* GetCache() const { return _cache; }
     KEFOBDDNodeMemo* GetMinimalCutsetsMemo() const { return _minimalCutsetsMemo; }
+    // The memo of the top-level And or Or under way once it has been
+    // switched on (bdd_pair_memo.h), none otherwise.
+    KEFOBDDPairMemo* GetPairMemo() const { return _pairMemo; }
+    // Counts one expansion of a pair by And or Or. Every 65536 expansions,
+    // a top-level call that has expanded four times more pairs than it made
+    // nodes switches its memo on: its recursion is expanding pairs whose
+    // results the cache has lost.
+    void CountExpansion() {
+        if ((++_numberOfExpansions & 0xFFFF) == 0) _CheckExpansions();
+    }
+    // Expansions by And and Or, and nodes made, since the manager was made.
+    long GetNumberOfExpansions() const { return _numberOfExpansions; }
+    long GetNumberOfNodesMade() const { return _numberOfNodesMade; }
 
     // ---- Unique table
     int GetUniqueTableSize() const { return _uniqueTable->GetMaximumNumberOfNodes(); }
@@ -410,6 +424,10 @@ private:
     // (bdd_manager_engine.h).
     template <class Op>
     KEFOBDDNode* _Run(KEFOBDDNode* a, KEFOBDDNode* b, double w, int k);
+    // _Run for a top-level And or Or, with a memo ready to be switched on.
+    template <class Op>
+    KEFOBDDNode* _RunWithPairMemo(KEFOBDDNode* a, KEFOBDDNode* b);
+    void _CheckExpansions();
 
     void _DiscardWeightedRecordsIfWeightsChanged() {
         if (_weightsChanged) {
@@ -446,6 +464,14 @@ private:
     KEFOBDDStack* _stack;
     // The memo of the minimal-cutset call under way, none between calls.
     KEFOBDDNodeMemo* _minimalCutsetsMemo;
+    // The memo of the top-level And or Or under way (none between calls),
+    // and the same once switched on; the counters at the start of the call.
+    KEFOBDDPairMemo* _pairMemoOfCall;
+    KEFOBDDPairMemo* _pairMemo;
+    long _expansionsAtCallStart;
+    long _nodesMadeAtCallStart;
+    long _numberOfExpansions;
+    long _numberOfNodesMade;
     KEFOBDDNode* _zero;
     KEFOBDDNode* _one;
     int _locked;

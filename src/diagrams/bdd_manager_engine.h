@@ -63,6 +63,31 @@ KEFOBDDNode* KEFOBDDManager::_Run(KEFOBDDNode* a, KEFOBDDNode* b, double w, int 
     }
 }
 
+// The memo and the counters of a call that would run inside another one
+// (no And or Or does so today) are its own; the outer ones come back after.
+template <class Op>
+KEFOBDDNode* KEFOBDDManager::_RunWithPairMemo(KEFOBDDNode* a, KEFOBDDNode* b) {
+    KEFOBDDPairMemo memo;
+    struct Scope {
+        KEFOBDDManager& m;
+        KEFOBDDPairMemo* ofCall;
+        KEFOBDDPairMemo* on;
+        long expansions;
+        long made;
+        ~Scope() {
+            m._pairMemoOfCall = ofCall;
+            m._pairMemo = on;
+            m._expansionsAtCallStart = expansions;
+            m._nodesMadeAtCallStart = made;
+        }
+    } scope{*this, _pairMemoOfCall, _pairMemo, _expansionsAtCallStart, _nodesMadeAtCallStart};
+    _pairMemoOfCall = &memo;
+    _pairMemo = nullptr;
+    _expansionsAtCallStart = _numberOfExpansions;
+    _nodesMadeAtCallStart = _numberOfNodesMade;
+    return _Run<Op>(a, b, 0.0, 0);
+}
+
 namespace kefo_bdd {
 
 // Cofactors of a node on the variable x: a node not labelled x is its own.

@@ -13,12 +13,13 @@ namespace {
 // Shared expansion of the Shannon operations: the sub-calls on the then- and
 // else-cofactors of both operands on the frame's label, then one node made by
 // the BDD rule (or the ZBDD rule).
-template <int Code, bool ZBDD>
+template <int Code, bool ZBDD, bool WithPairMemo = false>
 bool ShannonStep(KEFOBDDManager& m, KEFOBDDFrame& frame, KEFOBDDNode* child, KEFOBDDFrame& next,
                  KEFOBDDNode*& result) {
     switch (frame.state) {
         case 0: {
             frame.state = 1;
+            if (WithPairMemo) m.CountExpansion();
             next.a = ThenCofactor(frame.a, frame.index);
             next.b = frame.b != nullptr ? ThenCofactor(frame.b, frame.index) : nullptr;
             // The cache slot of the else-call is fetched now: the whole
@@ -43,6 +44,9 @@ bool ShannonStep(KEFOBDDManager& m, KEFOBDDFrame& frame, KEFOBDDNode* child, KEF
             result = ZBDD ? m.NewZBDDNode(frame.index, frame.r0, child, true)
                           : m.NewBDDNode(frame.index, frame.r0, child, true);
             m.GetCache()->InsertAt(frame.slot, Code, 0, frame.a, frame.b, result);
+            if (WithPairMemo) {
+                if (KEFOBDDPairMemo* memo = m.GetPairMemo()) memo->Insert(frame.a, frame.b, result);
+            }
             return false;
     }
 }
@@ -65,6 +69,12 @@ struct AndOp {
         }
         OrderOperands(call);
         KEFOBDDNode* cached = m.GetCache()->LookUp(KEFOBDDManager::AndOperation, 0, call.a, call.b, call.slot);
+        if (cached == nullptr) {
+            if (KEFOBDDPairMemo* memo = m.GetPairMemo()) {
+                cached = memo->Find(call.a, call.b);
+                if (cached != nullptr) m.GetCache()->InsertAt(call.slot, KEFOBDDManager::AndOperation, 0, call.a, call.b, cached);
+            }
+        }
         if (cached != nullptr) {
             result = Retained(cached);
             return true;
@@ -74,7 +84,7 @@ struct AndOp {
     }
     static bool Step(KEFOBDDManager& m, KEFOBDDFrame& frame, KEFOBDDNode* child, KEFOBDDFrame& next,
                      KEFOBDDNode*& result) {
-        return ShannonStep<KEFOBDDManager::AndOperation, false>(m, frame, child, next, result);
+        return ShannonStep<KEFOBDDManager::AndOperation, false, true>(m, frame, child, next, result);
     }
 };
 
@@ -96,6 +106,12 @@ struct OrOp {
         }
         OrderOperands(call);
         KEFOBDDNode* cached = m.GetCache()->LookUp(KEFOBDDManager::OrOperation, 0, call.a, call.b, call.slot);
+        if (cached == nullptr) {
+            if (KEFOBDDPairMemo* memo = m.GetPairMemo()) {
+                cached = memo->Find(call.a, call.b);
+                if (cached != nullptr) m.GetCache()->InsertAt(call.slot, KEFOBDDManager::OrOperation, 0, call.a, call.b, cached);
+            }
+        }
         if (cached != nullptr) {
             result = Retained(cached);
             return true;
@@ -105,7 +121,7 @@ struct OrOp {
     }
     static bool Step(KEFOBDDManager& m, KEFOBDDFrame& frame, KEFOBDDNode* child, KEFOBDDFrame& next,
                      KEFOBDDNode*& result) {
-        return ShannonStep<KEFOBDDManager::OrOperation, false>(m, frame, child, next, result);
+        return ShannonStep<KEFOBDDManager::OrOperation, false, true>(m, frame, child, next, result);
     }
 };
 
@@ -486,9 +502,9 @@ KEFOBDDNode* KEFOBDDManager::BuildPositiveLiteral(int index) { return NewBDDNode
 
 KEFOBDDNode* KEFOBDDManager::BuildNegativeLiteral(int index) { return NewBDDNode(index, _zero, _one); }
 
-KEFOBDDNode* KEFOBDDManager::BuildAnd(KEFOBDDNode* f, KEFOBDDNode* g) { return _Run<AndOp>(f, g, 0.0, 0); }
+KEFOBDDNode* KEFOBDDManager::BuildAnd(KEFOBDDNode* f, KEFOBDDNode* g) { return _RunWithPairMemo<AndOp>(f, g); }
 
-KEFOBDDNode* KEFOBDDManager::BuildOr(KEFOBDDNode* f, KEFOBDDNode* g) { return _Run<OrOp>(f, g, 0.0, 0); }
+KEFOBDDNode* KEFOBDDManager::BuildOr(KEFOBDDNode* f, KEFOBDDNode* g) { return _RunWithPairMemo<OrOp>(f, g); }
 
 KEFOBDDNode* KEFOBDDManager::BuildNot(KEFOBDDNode* f) { return _Run<NotOp>(f, nullptr, 0.0, 0); }
 

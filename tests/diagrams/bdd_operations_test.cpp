@@ -149,6 +149,68 @@ TEST_F(BDDOperationsTest, MinimalCutsetsExpandEachNodeOnceWhateverTheCache) {
     }
 }
 
+// The parity of 40 variables and the parity of its odd-numbered ones, two
+// nodes a level each: And and Or of them meet a few hundred pairs of nodes,
+// over 2^40 paths. With a cache of one record the recursion forgot every
+// pair and walked the paths; the memo the call switches on at its first
+// check of the counts, at most twice 65536 expansions in, keeps each pair's
+// result.
+TEST_F(BDDOperationsTest, AndAndOrFinishWhenTheCacheForgetsEveryPair) {
+    const int n = 40;
+    auto build = [n](KEFOBDDManager& m, KEFOBDDNode*& all, KEFOBDDNode*& odds) {
+        CreateEntries(m, n);
+        KEFOBDDNode* parities[2][2];  // [of all, of the odd-numbered][odd, even]
+        for (auto& p : parities) {
+            p[0] = m.NewLeafZero();
+            p[1] = m.NewLeafOne();
+        }
+        for (int i = n; i >= 1; --i) {
+            KEFOBDDNode* x = m.BuildPositiveLiteral(i);
+            for (int which = 0; which < 2; ++which) {
+                if (which == 1 && i % 2 == 0) continue;
+                KEFOBDDNode*& odd = parities[which][0];
+                KEFOBDDNode*& even = parities[which][1];
+                KEFOBDDNode* odd2 = m.BuildIfThenElse(x, even, odd);
+                KEFOBDDNode* even2 = m.BuildIfThenElse(x, odd, even);
+                m.FreeNode(odd);
+                m.FreeNode(even);
+                odd = odd2;
+                even = even2;
+            }
+            m.FreeNode(x);
+        }
+        all = parities[0][0];
+        odds = parities[1][0];
+        m.FreeNode(parities[0][1]);
+        m.FreeNode(parities[1][1]);
+    };
+    KEFOBDDManager reference;
+    KEFOBDDNode* p = nullptr;
+    KEFOBDDNode* q = nullptr;
+    build(reference, p, q);
+    KEFOBDDNode* expectedAnd = reference.BuildAnd(p, q);
+    KEFOBDDNode* expectedOr = reference.BuildOr(p, q);
+    for (int i = 1; i <= n; ++i) reference.SetProbability(i, 0.1 + 0.02 * (i % 7));
+
+    KEFOBDDManager m;
+    m.ResizeCache(1);
+    KEFOBDDNode* mp = nullptr;
+    KEFOBDDNode* mq = nullptr;
+    build(m, mp, mq);
+    for (int i = 1; i <= n; ++i) m.SetProbability(i, 0.1 + 0.02 * (i % 7));
+    for (bool isAnd : {true, false}) {
+        const long before = m.GetNumberOfExpansions();
+        KEFOBDDNode* r = isAnd ? m.BuildAnd(mp, mq) : m.BuildOr(mp, mq);
+        EXPECT_LT(m.GetNumberOfExpansions() - before, 2 * 65536 + 1000) << (isAnd ? "and" : "or");
+        KEFOBDDNode* expected = isAnd ? expectedAnd : expectedOr;
+        EXPECT_EQ(m.ComputeSizeOfDiagram(r), reference.ComputeSizeOfDiagram(expected));
+        EXPECT_EQ(m.ComputeProbability(r), reference.ComputeProbability(expected));
+        m.FreeNode(r);
+    }
+    for (KEFOBDDNode* held : {mp, mq}) m.FreeNode(held);
+    for (KEFOBDDNode* held : {p, q, expectedAnd, expectedOr}) reference.FreeNode(held);
+}
+
 // Every (index, then, else) stands once in the store, however the nodes
 // were made: the operations skip the look-up of a node whose son has no
 // father, and dead nodes (count 0, still fathers of their sons) are revived
