@@ -1,5 +1,6 @@
 #include "diagrams/bdd_pair_memo.h"
 
+#include "support/exception.h"
 #include "support/memory_manager.h"
 
 #include <cstring>
@@ -10,8 +11,18 @@ KEFOBDDPairMemo::~KEFOBDDPairMemo() {
 
 void KEFOBDDPairMemo::Insert(const KEFOBDDNode* a, const KEFOBDDNode* b, KEFOBDDNode* value) {
     if (4 * (_count + 1) > 3 * _capacity) {
-        if (_capacity >= maximumCapacity) return;
-        _Grow();
+        if (_full) return;
+        if (_capacity >= maximumCapacity) {
+            _full = true;
+            return;
+        }
+        try {
+            _Grow();
+        } catch (const PLOVException& e) {
+            if (e.GetKind() != PLOVException::MemoryOverflow) throw;
+            _full = true;
+            return;
+        }
     }
     const std::size_t mask = _capacity - 1;
     std::size_t i = Hash(a, b) & mask;

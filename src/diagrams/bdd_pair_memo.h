@@ -8,7 +8,9 @@
 // result recorded during the call.
 //
 // Open addressing with linear probing, grown by doubling at three quarters
-// load up to a ceiling, after which it records nothing more. Like the
+// load up to a ceiling, after which it records nothing more; so does a memo
+// that could not grow for want of memory (the call goes on with the cache
+// alone, the records made so far staying valid). Like the
 // cache, it holds no references: a result found is retained by whoever
 // takes it, and garbage collection empties the memo with the cache. Keys
 // are cofactors of the operands, alive for the whole call.
@@ -25,7 +27,7 @@ public:
     // The ceiling: 2^23 slots of 24 bytes (192 MiB).
     static const std::size_t maximumCapacity = std::size_t(1) << 23;
 
-    KEFOBDDPairMemo() : _slots(nullptr), _capacity(0), _count(0) {}
+    KEFOBDDPairMemo() : _slots(nullptr), _capacity(0), _count(0), _full(false) {}
     ~KEFOBDDPairMemo();
     KEFOBDDPairMemo(const KEFOBDDPairMemo&) = delete;
     KEFOBDDPairMemo& operator=(const KEFOBDDPairMemo&) = delete;
@@ -40,9 +42,9 @@ public:
         }
     }
     // Records (a, b) -> value for a pair not yet recorded (a is not none);
-    // nothing once the memo is at its ceiling and three quarters full. May
-    // raise the memory-overflow exception when it grows.
+    // nothing once the memo is full.
     void Insert(const KEFOBDDNode* a, const KEFOBDDNode* b, KEFOBDDNode* value);
+    bool IsFull() const { return _full; }
     // Forgets every record, keeping the slots.
     void Reset();
     std::size_t GetNumberOfRecords() const { return _count; }
@@ -63,6 +65,7 @@ private:
     Slot* _slots;
     std::size_t _capacity;  // 0 or a power of 2
     std::size_t _count;
+    bool _full;  // at the ceiling, or out of memory
 };
 
 #endif

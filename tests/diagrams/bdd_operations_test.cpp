@@ -3,6 +3,7 @@
 // tables and explicit sets.
 #include "diagrams/bdd_manager.h"
 #include "diagrams/bdd_test_helpers.h"
+#include "support/memory_manager.h"
 
 #include <gtest/gtest.h>
 
@@ -156,8 +157,7 @@ TEST_F(BDDOperationsTest, MinimalCutsetsExpandEachNodeOnceWhateverTheCache) {
 // check of the counts, at most twice 65536 expansions in, keeps each pair's
 // result.
 TEST_F(BDDOperationsTest, AndAndOrFinishWhenTheCacheForgetsEveryPair) {
-    const int n = 40;
-    auto build = [n](KEFOBDDManager& m, KEFOBDDNode*& all, KEFOBDDNode*& odds) {
+    auto build = [](KEFOBDDManager& m, int n, KEFOBDDNode*& all, KEFOBDDNode*& odds) {
         CreateEntries(m, n);
         KEFOBDDNode* parities[2][2];  // [of all, of the odd-numbered][odd, even]
         for (auto& p : parities) {
@@ -184,10 +184,11 @@ TEST_F(BDDOperationsTest, AndAndOrFinishWhenTheCacheForgetsEveryPair) {
         m.FreeNode(parities[0][1]);
         m.FreeNode(parities[1][1]);
     };
+    const int n = 40;
     KEFOBDDManager reference;
     KEFOBDDNode* p = nullptr;
     KEFOBDDNode* q = nullptr;
-    build(reference, p, q);
+    build(reference, n, p, q);
     KEFOBDDNode* expectedAnd = reference.BuildAnd(p, q);
     KEFOBDDNode* expectedOr = reference.BuildOr(p, q);
     for (int i = 1; i <= n; ++i) reference.SetProbability(i, 0.1 + 0.02 * (i % 7));
@@ -196,7 +197,7 @@ TEST_F(BDDOperationsTest, AndAndOrFinishWhenTheCacheForgetsEveryPair) {
     m.ResizeCache(1);
     KEFOBDDNode* mp = nullptr;
     KEFOBDDNode* mq = nullptr;
-    build(m, mp, mq);
+    build(m, n, mp, mq);
     for (int i = 1; i <= n; ++i) m.SetProbability(i, 0.1 + 0.02 * (i % 7));
     for (bool isAnd : {true, false}) {
         const long before = m.GetNumberOfExpansions();
@@ -209,6 +210,22 @@ TEST_F(BDDOperationsTest, AndAndOrFinishWhenTheCacheForgetsEveryPair) {
     }
     for (KEFOBDDNode* held : {mp, mq}) m.FreeNode(held);
     for (KEFOBDDNode* held : {p, q, expectedAnd, expectedOr}) reference.FreeNode(held);
+
+    // A memo that cannot get memory leaves the call to the cache: the result
+    // is the same, only longer to come (the memo's first allocation fails,
+    // and the 2^20 paths below 20 variables are walked).
+    KEFOBDDManager small;
+    small.ResizeCache(1);
+    build(small, 20, p, q);
+    const long before = small.GetNumberOfExpansions();
+    PLOVMemoryManager::SetAllocationFailureCountdown(0);
+    KEFOBDDNode* r = small.BuildAnd(p, q);
+    PLOVMemoryManager::SetAllocationFailureCountdown(-1);
+    EXPECT_GT(small.GetNumberOfExpansions() - before, 2 * 65536 + 1000);
+    // Both odd: the even-numbered variables have an even parity.
+    for (int i = 1; i <= 20; ++i) small.SetProbability(i, 0.5);
+    EXPECT_EQ(small.ComputeProbability(r), 0.25);
+    for (KEFOBDDNode* held : {r, p, q}) small.FreeNode(held);
 }
 
 // Every (index, then, else) stands once in the store, however the nodes
