@@ -421,8 +421,7 @@ void KEFORewriter::_CoalesceGates(KEFOModel* model, const KEFORewriterCone& cone
             for (KEFOTerm* c = node->GetFirstChild(); c != nullptr; c = c->GetNextSibling()) {
                 KEFOGate* child = KEFOGate::AsGate(c);
                 bool positive = true;
-                if (child != nullptr && !child->IsReference() && LiteralVariable(child, positive) == nullptr)
-                    nodes.push_back(child);
+                if (child != nullptr && LiteralVariable(child, positive) == nullptr) nodes.push_back(child);
             }
         }
         references.clear();
