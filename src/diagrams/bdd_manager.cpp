@@ -232,28 +232,11 @@ void KEFOBDDManager::SetIntValues(KEFOBDDNode* root, int value) {
 }
 
 void KEFOBDDManager::SetFloatValues(KEFOBDDNode* root, float value) {
-    if (root == nullptr) return;
-    KEFOBDDStackGuard guard(*_stack);
-    // Compared bit for bit, so that a NaN cell is overwritten too.
+    // A float cell is its 32 bits: writing them as an integer, and comparing
+    // bit for bit, overwrites NaN cells too.
     std::int32_t bits;
     std::memcpy(&bits, &value, sizeof bits);
-    KEFOBDDNode* node = root;
-    for (;;) {
-        if (node->GetIntValue() != bits) {
-            node->SetFloatValue(value);
-            if (node != _zero && node != _one) {
-                // The else-son is visited once the then-side is done: its
-                // load starts now, to overlap the walk of the then-side.
-                __builtin_prefetch(node->_else);
-                _stack->Push()->a = node->_else;
-                node = node->_then;
-                continue;
-            }
-        }
-        if (_stack->GetDepth() == guard.GetDepth()) return;
-        node = _stack->Top()->a;
-        _stack->Pop();
-    }
+    SetIntValues(root, bits);
 }
 
 // ---- Memory

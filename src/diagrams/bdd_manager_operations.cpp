@@ -51,6 +51,28 @@ bool ShannonStep(KEFOBDDManager& m, KEFOBDDFrame& frame, KEFOBDDNode* child, KEF
     }
 }
 
+// The end of Begin for And and Or once the terminal cases are ruled out:
+// the operands in canonical order, then a result already known to the cache
+// or, failing it, to the pair memo (copied back into the cache); otherwise
+// the expansion starts on the operands' topmost label.
+template <int Code>
+bool BeginPairExpansion(KEFOBDDManager& m, KEFOBDDFrame& call, KEFOBDDNode*& result) {
+    OrderOperands(call);
+    KEFOBDDNode* cached = m.GetCache()->LookUp(Code, 0, call.a, call.b, call.slot);
+    if (cached == nullptr) {
+        if (KEFOBDDPairMemo* memo = m.GetPairMemo()) {
+            cached = memo->Find(call.a, call.b);
+            if (cached != nullptr) m.GetCache()->InsertAt(call.slot, Code, 0, call.a, call.b, cached);
+        }
+    }
+    if (cached != nullptr) {
+        result = Retained(cached);
+        return true;
+    }
+    call.index = MinimumIndex(call.a, call.b);
+    return false;
+}
+
 struct AndOp {
     static bool Begin(KEFOBDDManager& m, KEFOBDDFrame& call, KEFOBDDNode*& result) {
         KEFOBDDNode* f = call.a;
@@ -67,20 +89,7 @@ struct AndOp {
             result = Retained(f);
             return true;
         }
-        OrderOperands(call);
-        KEFOBDDNode* cached = m.GetCache()->LookUp(KEFOBDDManager::AndOperation, 0, call.a, call.b, call.slot);
-        if (cached == nullptr) {
-            if (KEFOBDDPairMemo* memo = m.GetPairMemo()) {
-                cached = memo->Find(call.a, call.b);
-                if (cached != nullptr) m.GetCache()->InsertAt(call.slot, KEFOBDDManager::AndOperation, 0, call.a, call.b, cached);
-            }
-        }
-        if (cached != nullptr) {
-            result = Retained(cached);
-            return true;
-        }
-        call.index = MinimumIndex(call.a, call.b);
-        return false;
+        return BeginPairExpansion<KEFOBDDManager::AndOperation>(m, call, result);
     }
     static bool Step(KEFOBDDManager& m, KEFOBDDFrame& frame, KEFOBDDNode* child, KEFOBDDFrame& next,
                      KEFOBDDNode*& result) {
@@ -104,20 +113,7 @@ struct OrOp {
             result = Retained(f);
             return true;
         }
-        OrderOperands(call);
-        KEFOBDDNode* cached = m.GetCache()->LookUp(KEFOBDDManager::OrOperation, 0, call.a, call.b, call.slot);
-        if (cached == nullptr) {
-            if (KEFOBDDPairMemo* memo = m.GetPairMemo()) {
-                cached = memo->Find(call.a, call.b);
-                if (cached != nullptr) m.GetCache()->InsertAt(call.slot, KEFOBDDManager::OrOperation, 0, call.a, call.b, cached);
-            }
-        }
-        if (cached != nullptr) {
-            result = Retained(cached);
-            return true;
-        }
-        call.index = MinimumIndex(call.a, call.b);
-        return false;
+        return BeginPairExpansion<KEFOBDDManager::OrOperation>(m, call, result);
     }
     static bool Step(KEFOBDDManager& m, KEFOBDDFrame& frame, KEFOBDDNode* child, KEFOBDDFrame& next,
                      KEFOBDDNode*& result) {
