@@ -78,25 +78,44 @@ std::vector<std::uint32_t> Members(const Family& f) {
 
 bool Near(double got, double expected) { return std::fabs(got - expected) <= 2e-6 + 2e-5 * std::fabs(expected); }
 
-TEST_F(BDDMeasuresTest, CountingMeasuresAgreeWithExplicitFamilies) {
-    for (int n : {3, 7, 12}) {
+TEST_F(BDDMeasuresTest, MeasuresAndProbabilitiesAgreeWithExplicitFamiliesAndBruteForce) {
+    for (int n : {2, 7, 11}) {
         KEFOBDDManager m;
         CreateEntries(m, n);
+        // The occurrences name the model variable of an index that has one.
+        KEFOVariable* named = reinterpret_cast<KEFOVariable*>(&m);
+        m.SetModelVariable(2, named);
         FormulaGenerator generator(m, n, 500 + n);
+        std::mt19937& random = generator.Engine();
         for (int i = 0; i < 80; ++i) {
-            Formula f = generator.Random(6);
+            std::vector<double> p(n + 1, 0.0);
+            for (int v = 1; v <= n; ++v) {
+                const int kind = std::uniform_int_distribution<int>(0, 5)(random);
+                p[v] = kind == 0 ? 0.0 : (kind == 1 ? 1.0 : std::uniform_real_distribution<double>(0.0, 0.6)(random));
+                m.SetProbability(v, p[v]);
+            }
+            // Force a few variables: that is the same as probability 1 or 0.
+            std::vector<double> forced(p);
+            for (int v = 1; v <= n; ++v) {
+                const int code = std::uniform_int_distribution<int>(0, 7)(random);
+                m.SetValue(v, code <= 1 ? code : 2);
+                if (code <= 1) forced[v] = code;
+            }
+            // The leaves first, whose probabilities are exact.
+            Formula f = i < 2 ? generator.Leaf(i == 1) : generator.Random(6);
             KEFOBDDNode* z = m.BuildMinimalCutsets(f.node);
             const Family family = FamilyOf(m, z, n);
+            const std::vector<std::uint32_t> cutsets = Members(family);
             // Sizes and numbers of paths on both readings.
             EXPECT_EQ(m.ComputeSizeOfDiagram(f.node), CountReachable(m, f.node));
             EXPECT_EQ(m.ComputeSizeOfDiagram(z), CountReachable(m, z));
             EXPECT_EQ(m.ComputeNumberOfProducts(f.node), CountPaths(m, f.node));
-            EXPECT_EQ(m.ComputeNumberOfProducts(z), static_cast<double>(CountOf(family)));
+            EXPECT_EQ(m.ComputeNumberOfProducts(z), static_cast<double>(cutsets.size()));
             std::vector<int> byOrder(n + 1, 0);
             std::vector<int> occurrences(n + 1, 0);
             double literals = 0;
             int lowest = -1, highest = -1;
-            for (std::uint32_t q : Members(family)) {
+            for (std::uint32_t q : cutsets) {
                 const int order = PopCount(q);
                 ++byOrder[order];
                 literals += order;
@@ -112,7 +131,7 @@ TEST_F(BDDMeasuresTest, CountingMeasuresAgreeWithExplicitFamilies) {
             int high = 0, total = 0;
             m.ComputeOrdersOfMinimalCutsets(z, counts, high, total);
             EXPECT_EQ(high, highest);
-            EXPECT_EQ(total, static_cast<int>(CountOf(family)));
+            EXPECT_EQ(total, static_cast<int>(cutsets.size()));
             if (highest >= 0) {
                 ASSERT_NE(counts, nullptr);
                 for (int k = 0; k <= highest; ++k) EXPECT_EQ(counts[k], byOrder[k]) << "order " << k;
@@ -127,145 +146,63 @@ TEST_F(BDDMeasuresTest, CountingMeasuresAgreeWithExplicitFamilies) {
             EXPECT_EQ(highestIndex, n);
             for (int v = 0; v <= n; ++v) {
                 EXPECT_EQ(occ[v], occurrences[v]) << "variable " << v;
-                EXPECT_EQ(variables[v], nullptr);
+                EXPECT_EQ(variables[v], v == 2 ? named : nullptr);
             }
             PLOVMemoryManager::DeleteCell(variables);
             PLOVMemoryManager::DeleteCell(occ);
+            // The probabilities.
+            auto agrees = [&](double got, double expected) { return i < 2 ? got == expected : Near(got, expected); };
+            double exact = i == 1 ? 1.0 : 0.0;
+            for (std::size_t a = 0; a < f.table.size(); ++a) {
+                if (!f.table[a] || i < 2) continue;
+                double x = 1.0;
+                for (int v = 1; v <= n; ++v) x *= ((a >> (v - 1)) & 1u) ? forced[v] : 1.0 - forced[v];
+                exact += x;
+            }
+            EXPECT_TRUE(agrees(m.ComputeProbability(f.node), exact)) << m.ComputeProbability(f.node) << " vs " << exact;
+            double rea = 0.0, q = 1.0, highestProbability = 0.0;
+            for (std::uint32_t c : cutsets) {
+                const double pc = ProductProbability(c, forced);
+                rea += pc;
+                q *= 1.0 - pc;
+                highestProbability = std::max(highestProbability, ProductProbability(c, p));
+            }
+            EXPECT_TRUE(agrees(m.ComputeRareEventApproximation(z), std::min(rea, 1.0)));
+            EXPECT_TRUE(agrees(m.ComputeMincutUpperBound(z), 1.0 - q));
+            EXPECT_TRUE(agrees(m.ComputePivotalUpperBound(z), std::min(1.0, PivotalBound(cutsets, forced))));
+            // The highest cutset probability reads no value code.
+            EXPECT_TRUE(agrees(m.ComputeHighestMinimalCutsetProbability(z), highestProbability));
+            // Methods in turn on one diagram do not mix their memos.
+            EXPECT_TRUE(agrees(m.ComputeRareEventApproximation(z), std::min(rea, 1.0)));
+            for (int v = 1; v <= n; ++v) m.SetValue(v, 2);
             m.FreeNode(z);
             m.FreeNode(f.node);
         }
+        EXPECT_EQ(m.ComputeSizeOfDiagram(nullptr), 0);
     }
-}
-
-TEST_F(BDDMeasuresTest, OccurrencesNameTheModelVariablesAndLeavesMeasureAsTerminals) {
-    // {{a,c,d},{b,c,d}} with a, b, c, d = 1, 2, 3, 4; c has a model variable.
-    KEFOBDDManager m;
-    CreateEntries(m, 4);
-    KEFOVariable* c = reinterpret_cast<KEFOVariable*>(&m);
-    m.SetModelVariable(3, c);
-    Family family(16);
-    family[1 | 4 | 8] = true;
-    family[2 | 4 | 8] = true;
-    KEFOBDDNode* F = BuildFamily(m, family, 4);
-    KEFOVariable** variables = nullptr;
-    int* occ = nullptr;
-    int highestIndex = 0;
-    m.ComputeNumbersOfOccurrencesOfVariablesInMinimalCutsets(F, variables, occ, highestIndex);
-    EXPECT_EQ(occ[3], 2);
-    EXPECT_EQ(variables[3], c);
-    EXPECT_EQ(variables[1], nullptr);
-    PLOVMemoryManager::DeleteCell(variables);
-    PLOVMemoryManager::DeleteCell(occ);
-    m.FreeNode(F);
-    // Leaves.
-    EXPECT_EQ(m.ComputeSizeOfDiagram(m.NewLeafOne()), 1);
-    EXPECT_EQ(m.ComputeSizeOfDiagram(m.NewLeafZero()), 1);
-    EXPECT_EQ(m.ComputeNumberOfProducts(m.NewLeafOne()), 1.0);
-    EXPECT_EQ(m.ComputeNumberOfProducts(m.NewLeafZero()), 0.0);
-    EXPECT_EQ(m.ComputeHighestOrderOfMinimalCutsets(m.NewLeafZero()), -1);
-    EXPECT_EQ(m.ComputeLowestOrderOfMinimalCutsets(m.NewLeafOne()), 0);
-    int* counts = nullptr;
-    int highest = 0, total = 0;
-    m.ComputeOrdersOfMinimalCutsets(m.NewLeafZero(), counts, highest, total);
-    EXPECT_EQ(counts, nullptr);
-    EXPECT_EQ(highest, -1);
-    EXPECT_EQ(total, 0);
-    m.ComputeOrdersOfMinimalCutsets(m.NewLeafOne(), counts, highest, total);
-    EXPECT_EQ(highest, 0);
-    EXPECT_EQ(total, 1);
-    EXPECT_EQ(counts[0], 1);
-    PLOVMemoryManager::DeleteCell(counts);
-    EXPECT_EQ(m.ComputeSizeOfDiagram(nullptr), 0);
 }
 
 TEST_F(BDDMeasuresTest, NumberOfProductsStaysExactBeyondSinglePrecision) {
-    // The family of all products of 2 of 30 variables times 2 of 30 others:
-    // 435 x 435 = 189225 products, and far more with a third factor.
+    // The products of 2 of 30 variables times 2 of 30 others times 2 of 30
+    // more: 435^3 = 82312875 > 2^24, which a single-precision sum rounds.
     KEFOBDDManager m;
-    const int n = 90;
-    CreateEntries(m, n);
+    CreateEntries(m, 90);
     KEFOBDDNode* product = m.NewLeafOne();
     for (int block = 0; block < 3; ++block) {
-        // Products of exactly two variables of the block: MCS of atleast-2.
-        KEFOBDDNode* atLeastTwo = m.NewLeafZero();
-        KEFOBDDNode* atLeastOne = m.NewLeafZero();
-        for (int i = 30 * block + 30; i > 30 * block; --i) {
-            KEFOBDDNode* x = m.BuildPositiveLiteral(i);
-            KEFOBDDNode* two = m.BuildIfThenElse(x, atLeastOne, atLeastTwo);
-            KEFOBDDNode* one = m.BuildOr(x, atLeastOne);
-            m.FreeNode(atLeastTwo);
-            m.FreeNode(atLeastOne);
-            m.FreeNode(x);
-            atLeastTwo = two;
-            atLeastOne = one;
-        }
+        KEFOBDDNode* atLeastTwo = AtLeastTwo(m, 30 * block + 1, 30 * block + 30);
         KEFOBDDNode* next = m.BuildAnd(product, atLeastTwo);
         m.FreeNode(product);
         m.FreeNode(atLeastTwo);
-        m.FreeNode(atLeastOne);
         product = next;
     }
     KEFOBDDNode* z = m.BuildMinimalCutsets(product);
-    // 435^3 = 82312875 > 2^24: a single-precision sum would round it.
     EXPECT_EQ(m.ComputeNumberOfProducts(z), 82312875.0);
     EXPECT_EQ(m.ComputeSizeOfSumOfProducts(z), 6.0 * 82312875.0);
     m.FreeNode(z);
     m.FreeNode(product);
 }
 
-TEST_F(BDDMeasuresTest, ProbabilitiesAgreeWithBruteForce) {
-    for (int n : {2, 6, 11}) {
-        KEFOBDDManager m;
-        CreateEntries(m, n);
-        FormulaGenerator generator(m, n, 900 + n);
-        std::mt19937& random = generator.Engine();
-        for (int i = 0; i < 60; ++i) {
-            std::vector<double> p(n + 1, 0.0);
-            for (int v = 1; v <= n; ++v) {
-                const int kind = std::uniform_int_distribution<int>(0, 5)(random);
-                p[v] = kind == 0 ? 0.0 : (kind == 1 ? 1.0 : std::uniform_real_distribution<double>(0.0, 0.6)(random));
-                m.SetProbability(v, p[v]);
-            }
-            // Force a few variables: that is the same as probability 1 or 0.
-            std::vector<double> forced(p);
-            for (int v = 1; v <= n; ++v) {
-                const int code = std::uniform_int_distribution<int>(0, 7)(random);
-                m.SetValue(v, code <= 1 ? code : 2);
-                if (code <= 1) forced[v] = code;
-            }
-            Formula f = generator.Random(6);
-            double exact = 0.0;
-            for (std::size_t a = 0; a < f.table.size(); ++a) {
-                if (!f.table[a]) continue;
-                double x = 1.0;
-                for (int v = 1; v <= n; ++v) x *= ((a >> (v - 1)) & 1u) ? forced[v] : 1.0 - forced[v];
-                exact += x;
-            }
-            EXPECT_TRUE(Near(m.ComputeProbability(f.node), exact)) << m.ComputeProbability(f.node) << " vs " << exact;
-            KEFOBDDNode* z = m.BuildMinimalCutsets(f.node);
-            const std::vector<std::uint32_t> cutsets = Members(FamilyOf(m, z, n));
-            double rea = 0.0, q = 1.0, highest = 0.0;
-            for (std::uint32_t c : cutsets) {
-                const double pc = ProductProbability(c, forced);
-                rea += pc;
-                q *= 1.0 - pc;
-            }
-            for (std::uint32_t c : cutsets) highest = std::max(highest, ProductProbability(c, p));
-            EXPECT_TRUE(Near(m.ComputeRareEventApproximation(z), std::min(rea, 1.0)));
-            EXPECT_TRUE(Near(m.ComputeMincutUpperBound(z), 1.0 - q));
-            EXPECT_TRUE(Near(m.ComputePivotalUpperBound(z), std::min(1.0, PivotalBound(cutsets, forced))));
-            // The highest cutset probability reads no value code.
-            EXPECT_TRUE(Near(m.ComputeHighestMinimalCutsetProbability(z), cutsets.empty() ? 0.0 : highest));
-            // Methods in turn on one diagram do not mix their memos.
-            EXPECT_TRUE(Near(m.ComputeRareEventApproximation(z), std::min(rea, 1.0)));
-            for (int v = 1; v <= n; ++v) m.SetValue(v, 2);
-            m.FreeNode(z);
-            m.FreeNode(f.node);
-        }
-    }
-}
-
-TEST_F(BDDMeasuresTest, SaturationPrecisionValueCodesAndLeaves) {
+TEST_F(BDDMeasuresTest, SaturationPrecisionAndValueCodes) {
     KEFOBDDManager m;
     CreateEntries(m, 3);
     KEFOBDDNode* a = m.BuildSingleton(1);
@@ -283,17 +220,6 @@ TEST_F(BDDMeasuresTest, SaturationPrecisionValueCodesAndLeaves) {
     EXPECT_NEAR(m.ComputePivotalUpperBound(ab), 0.1, 1e-7);
     m.SetValue(1, 7);
     EXPECT_EQ(m.ComputePivotalUpperBound(ab), 0.0);
-    m.SetValue(1, 2);
-    m.SetValue(2, 2);
-    // Leaves by every method.
-    for (KEFOBDDNode* leaf : {m.NewLeafOne(), m.NewLeafZero()}) {
-        const double v = m.IsLeafOne(leaf) ? 1.0 : 0.0;
-        EXPECT_EQ(m.ComputeProbability(leaf), v);
-        EXPECT_EQ(m.ComputeRareEventApproximation(leaf), v);
-        EXPECT_EQ(m.ComputeMincutUpperBound(leaf), v);
-        EXPECT_EQ(m.ComputePivotalUpperBound(leaf), v);
-        EXPECT_EQ(m.ComputeHighestMinimalCutsetProbability(leaf), v);
-    }
     for (KEFOBDDNode* n : {a, b, ab, x}) m.FreeNode(n);
 }
 

@@ -1,7 +1,8 @@
 // Brute-force companions of the decision-diagram tests: truth tables and
 // families of products as explicit sets over at most 16 variables, random
 // formulas built both as BDDs and as truth tables, direct readings of
-// diagrams by walking them, and a garbage collection whose lines are caught.
+// diagrams by walking them, diagrams of known shape, a check of the hash
+// tables, and a garbage collection whose lines are caught.
 // Variable i (1-based) is bit i-1 of an assignment or product mask.
 #ifndef KEFO_TESTS_DIAGRAMS_BDD_TEST_HELPERS_H
 #define KEFO_TESTS_DIAGRAMS_BDD_TEST_HELPERS_H
@@ -11,9 +12,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <random>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace bddtest {
@@ -181,6 +185,9 @@ public:
         return r;
     }
 
+    // A leaf as a formula.
+    Formula Leaf(bool one) { return {one ? _m.NewLeafOne() : _m.NewLeafZero(), Table(std::size_t(1) << _n, one)}; }
+
     // A random family of products (each mask kept with probability density).
     Family RandomFamily(double density) {
         std::bernoulli_distribution keep(density);
@@ -200,6 +207,81 @@ private:
 // Creates the entries of indices 1..n so that nodes are hash-consed.
 inline void CreateEntries(KEFOBDDManager& manager, int n) {
     for (int i = 1; i <= n; ++i) manager.SetProbability(i, 0.0);
+}
+
+// first, first + 1, ..., last.
+inline std::vector<int> Range(int first, int last) {
+    std::vector<int> v;
+    for (int i = first; i <= last; ++i) v.push_back(i);
+    return v;
+}
+
+// The BDD of "an odd number of the variables is true", built from the last
+// variable up with two nodes a level.
+inline KEFOBDDNode* Parity(KEFOBDDManager& m, const std::vector<int>& variables) {
+    KEFOBDDNode* odd = m.NewLeafZero();
+    KEFOBDDNode* even = m.NewLeafOne();
+    for (auto v = variables.rbegin(); v != variables.rend(); ++v) {
+        KEFOBDDNode* x = m.BuildPositiveLiteral(*v);
+        KEFOBDDNode* odd2 = m.BuildIfThenElse(x, even, odd);
+        KEFOBDDNode* even2 = m.BuildIfThenElse(x, odd, even);
+        for (KEFOBDDNode* old : {x, odd, even}) m.FreeNode(old);
+        odd = odd2;
+        even = even2;
+    }
+    m.FreeNode(even);
+    return odd;
+}
+
+// The BDD of "at least two of the variables first..last are true".
+inline KEFOBDDNode* AtLeastTwo(KEFOBDDManager& m, int first, int last) {
+    KEFOBDDNode* two = m.NewLeafZero();
+    KEFOBDDNode* one = m.NewLeafZero();
+    for (int i = last; i >= first; --i) {
+        KEFOBDDNode* x = m.BuildPositiveLiteral(i);
+        KEFOBDDNode* two2 = m.BuildIfThenElse(x, one, two);
+        KEFOBDDNode* one2 = m.BuildOr(x, one);
+        for (KEFOBDDNode* old : {x, one, two}) m.FreeNode(old);
+        one = one2;
+        two = two2;
+    }
+    m.FreeNode(one);
+    return two;
+}
+
+// What a call printed into a temporary file.
+inline std::string Printed(const std::function<void(FILE*)>& print) {
+    FILE* file = std::tmpfile();
+    print(file);
+    std::rewind(file);
+    std::string text;
+    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) text.push_back(static_cast<char>(c));
+    std::fclose(file);
+    return text;
+}
+
+// Every chain of the hash tables of indices 1..n holds live nodes of its
+// index, as many as its table counts, each (then, else) once; and every
+// live node is in one chain.
+inline void ExpectHashTablesWhole(const KEFOBDDManager& m, int n) {
+    int nodes = 0;
+    for (int index = 1; index <= n; ++index) {
+        SCOPED_TRACE(index);
+        const KEFOBDDHashTable* table = m.GetEntry(index)->GetHashTable();
+        std::set<std::pair<KEFOBDDNode*, KEFOBDDNode*>> seen;
+        int chained = 0;
+        for (int b = 0; b < table->GetSize(); ++b) {
+            for (KEFOBDDNode* node = table->GetBucket(b); node != nullptr; node = node->GetNext()) {
+                EXPECT_FALSE(node->IsFree());
+                EXPECT_EQ(node->GetIndex(), index);
+                EXPECT_TRUE(seen.insert({node->GetThenSon(), node->GetElseSon()}).second);
+                ++chained;
+            }
+        }
+        EXPECT_EQ(chained, table->GetNumberOfNodes());
+        nodes += chained;
+    }
+    EXPECT_EQ(nodes + 2, m.GetNumberOfActiveNodesInUniqueTable());
 }
 
 // Collects the garbage and returns what the collection printed.

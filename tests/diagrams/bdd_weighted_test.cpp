@@ -69,7 +69,8 @@ TEST_F(BDDWeightedTest, WeightedConstructionsWithIntegerWeightsAreExact) {
             // Minimal cutsets of the paths that fit the budget.
             KEFOBDDNode* wm = m.BuildWeightedMinimalCutsets(f.node, budget);
             Family fitting(std::size_t(1) << n);
-            std::function<void(const KEFOBDDNode*, std::uint32_t)> walk = [&](const KEFOBDDNode* x, std::uint32_t mask) {
+            std::function<void(const KEFOBDDNode*, std::uint32_t)> walk = [&](const KEFOBDDNode* x,
+                                                                                std::uint32_t mask) {
                 if (m.IsLeafOne(x)) {
                     if (WeightOf(mask, w) <= budget) fitting[mask] = true;
                     return;
@@ -116,23 +117,6 @@ TEST_F(BDDWeightedTest, BudgetRulesAtTheEdges) {
     KEFOBDDNode* wo = m.BuildWeightedOr(x, y, 0.0);
     EXPECT_EQ(wo, f);
     for (KEFOBDDNode* n : {x, y, f, free, positive, negative, nx, nf, wnf, wo}) m.FreeNode(n);
-}
-
-TEST_F(BDDWeightedTest, BudgetsWithTheSameCeilingShareOneCacheRecord) {
-    KEFOBDDManager m;
-    CreateEntries(m, 2);
-    m.SetWeight(1, 1.5);
-    KEFOBDDNode* x = m.BuildPositiveLiteral(1);
-    KEFOBDDNode* kept = m.BuildWeightedBDD(x, 1.7);
-    EXPECT_EQ(kept, x);
-    // 1.2 and 1.7 have the same ceiling: the record made for 1.7 answers,
-    // although 1.2 alone would not afford the literal.
-    KEFOBDDNode* shared = m.BuildWeightedBDD(x, 1.2);
-    EXPECT_EQ(shared, x);
-    m.ResetCache();
-    EXPECT_EQ(m.BuildWeightedBDD(x, 1.2), m.NewLeafZero());
-    EXPECT_EQ(m.LookUpCache(KEFOBDDManager::WeightedBDDOperation, 2, x), m.NewLeafZero());
-    for (KEFOBDDNode* n : {x, kept, shared}) m.FreeNode(n);
 }
 
 TEST_F(BDDWeightedTest, NewWeightsAreNeverAnsweredByRecordsMadeUnderOldOnes) {

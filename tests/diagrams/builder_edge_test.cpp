@@ -2,7 +2,7 @@
 // the preprocessing tests: every connective, parked diagrams and the keep
 // flag, the weighted builds and the conversions, checked against an
 // independent evaluation of the formulas.
-#include "builder_test_support.h"
+#include "diagrams/bdd_test_helpers.h"
 #include "preprocessing/preprocessing_test_support.h"
 
 #include "diagrams/bdd_builder.h"
@@ -22,11 +22,11 @@
 
 namespace {
 
-using buildertest::EvaluateBDD;
+using bddtest::Evaluate;
 
 // The value of a variable when each basic event takes the bit of its BDD
 // index in the assignment (bit i - 1 for index i).
-bool EvaluateVariable(const KEFOVariable* v, std::uint64_t assignment) {
+bool EvaluateVariable(const KEFOVariable* v, std::uint32_t assignment) {
     std::vector<KEFOPort*> events;
     v->CollectDescendants(KEFOType::CompareAsStateVariable, nullptr, events);
     std::map<std::string, bool> inputs;
@@ -67,8 +67,8 @@ protected:
     void ExpectTruthTable(KEFOVariable* top, KEFOBDDNode* root) {
         const int n = std::max(1, manager.GetIndexOfHighestEntry());
         ASSERT_LE(n, 20);
-        for (std::uint64_t m = 0; m < (std::uint64_t(1) << n); ++m)
-            ASSERT_EQ(EvaluateBDD(manager, root, m), EvaluateVariable(top, m)) << "assignment " << m;
+        for (std::uint32_t m = 0; m < (1u << n); ++m)
+            ASSERT_EQ(Evaluate(manager, root, m), EvaluateVariable(top, m)) << "assignment " << m;
     }
 
     KEFOBDDManager manager;
@@ -77,32 +77,25 @@ protected:
     std::unique_ptr<KEFOModel> model;
 };
 
-TEST_F(Builder, StateVariableTargetGivesItsLiteral) {
+// A state variable as target gives its literal. Bounds the random models
+// never draw give terminals: a cardinality whose lower bound exceeds its
+// upper one, an upper bound beyond the number of children, and a constant
+// without value.
+TEST_F(Builder, StateVariableTargetsAndBoundsOutOfRange) {
     KEFOVariable *a = Event("a"), *b = Event("b");
-    ordering.SetVariableIndex(b, KEFOOrderingManager::BDDOrdering, 1);
     ordering.SetVariableIndex(a, KEFOOrderingManager::BDDOrdering, 5);
+    ordering.SetVariableIndex(b, KEFOOrderingManager::BDDOrdering, 2);
     builder.BuildBDD(model.get(), a, "BDD");
-    KEFOHandle* handle = a->LookForHandle("BDD");
-    ASSERT_NE(handle, nullptr);
-    KEFOBDDNode* root = handle->GetBDDHandle()->GetRootNode();
+    KEFOBDDNode* root = a->LookForHandle("BDD")->GetBDDHandle()->GetRootNode();
     EXPECT_EQ(root->GetIndex(), 5);
     EXPECT_TRUE(manager.IsLeafOne(root->GetThenSon()));
     EXPECT_TRUE(manager.IsLeafZero(root->GetElseSon()));
     EXPECT_EQ(builder.GetTopVariable(), nullptr);
-}
-
-// Bounds the random models never draw: a cardinality whose lower bound
-// exceeds its upper one, an upper bound beyond the number of children, and
-// a constant without value.
-TEST_F(Builder, BoundsOutOfRangeAndValuelessConstantsGiveTerminals) {
-    KEFOVariable *a = Event("a"), *b = Event("b");
-    ordering.SetVariableIndex(a, KEFOOrderingManager::BDDOrdering, 1);
-    ordering.SetVariableIndex(b, KEFOOrderingManager::BDDOrdering, 2);
     for (KEFOVariable* g : {Gate("card21", model->NewCardinality(2, 1, {Ref(a), Ref(b)})),
                             Gate("atmost5", model->NewAtMost(5, {Ref(a), Ref(b)})),
                             Gate("novalue", model->NewGate(KEFOGate::Constant))}) {
         builder.BuildBDD(model.get(), g, "BDD");
-        KEFOBDDNode* root = g->LookForHandle("BDD")->GetBDDHandle()->GetRootNode();
+        root = g->LookForHandle("BDD")->GetBDDHandle()->GetRootNode();
         EXPECT_EQ(root, g->GetIdentifier() == std::string("atmost5") ? manager.NewLeafOne() : manager.NewLeafZero())
             << g->GetIdentifier();
     }
@@ -135,7 +128,7 @@ TEST_F(Builder, SharedGateIsCountedParkedAndDropped) {
     ExpectTruthTable(top, root);
     for (KEFOVariable* v : {a, b, c, s, g, h}) ASSERT_NE(v->LookForHandle("kept"), nullptr) << v->GetIdentifier();
     KEFOBDDNode* sRoot = s->LookForHandle("kept")->GetBDDHandle()->GetRootNode();
-    for (int m = 0; m < 8; ++m) EXPECT_EQ(EvaluateBDD(manager, sRoot, m), EvaluateVariable(s, m));
+    for (std::uint32_t m = 0; m < 8; ++m) EXPECT_EQ(Evaluate(manager, sRoot, m), EvaluateVariable(s, m));
 }
 
 // A diagram parked by an unfinished build (the store ran out of nodes)
@@ -262,7 +255,8 @@ TEST_F(Builder, CycleOfDefinitionsIsAnInternalFault) {
 
 TEST_F(Builder, ConversionsBetweenBDDAndZBDD) {
     KEFOVariable *a = Event("a"), *b = Event("b"), *c = Event("c");
-    KEFOVariable* top = Gate("top", model->NewOr({model->NewAnd({Ref(a), Ref(b)}), Ref(a), model->NewAtLeast(2, {Ref(b), Ref(c), Ref(a)})}));
+    KEFOVariable* top = Gate(
+        "top", model->NewOr({model->NewAnd({Ref(a), Ref(b)}), Ref(a), model->NewAtLeast(2, {Ref(b), Ref(c), Ref(a)})}));
     KEFOBDDNode* root = Build(top);
     builder.BuildZBDDFromBDD(model.get(), top, top->LookForHandle("BDD"), "ZBDD");
     KEFOHandle* zbdd = top->LookForHandle("ZBDD");
@@ -308,18 +302,14 @@ TEST_F(Builder, WeightedBuildsWithMinimumProbability) {
     EXPECT_DOUBLE_EQ(a->GetProbability(), 1e-2);
     builder.BuildZBDDFromBDD(model.get(), top, top->LookForHandle("W"), "Z");
     EXPECT_EQ(top->LookForHandle("Z")->ComputeNumberOfProducts(), 1.0);
-    // From the full BDD, with a minimum contribution: 1e-6 of the top
-    // probability (about 1e-2) keeps {a} only; 1e-6 keeps both.
+    // From the full BDD, with a minimum contribution: 1e-3 of the top
+    // probability (about 1e-2) keeps {a} only.
     Build(top, "BDD");
     KEFOCutoff contribution;
     contribution.SetMinimumContribution(1e-3);
     builder.BuildWeightedZBDDFromBDD(model.get(), top, top->LookForHandle("BDD"), &contribution, "Z");
     EXPECT_EQ(top->LookForHandle("Z")->ComputeNumberOfProducts(), 1.0);
     EXPECT_NEAR(contribution.GetMinimumProbability(), 1e-3 * (1e-2 + 1e-7 - 1e-9), 1e-12);
-    KEFOCutoff loose;
-    loose.SetMinimumProbability(1e-8);
-    builder.BuildWeightedZBDDFromBDD(model.get(), top, top->LookForHandle("BDD"), &loose, "Z");
-    EXPECT_EQ(top->LookForHandle("Z")->ComputeNumberOfProducts(), 2.0);
 }
 
 // --- random models ----------------------------------------------------------------
@@ -336,10 +326,15 @@ TEST_P(RandomModels, DiagramHasTheTruthTableOfTheTopEvent) {
         ordering.DefineOrdering(top, KEFOOrderingManager::BDDOrdering, GetParam());
         builder.SetKeepIntermediateHandles(trial % 2 == 0);
         builder.BuildBDD(m.model, top, "BDD");
-        KEFOBDDNode* root = top->LookForHandle("BDD")->GetBDDHandle()->GetRootNode();
-        const int n = std::max(1, manager.GetIndexOfHighestEntry());
-        for (std::uint64_t a = 0; a < (std::uint64_t(1) << n); ++a)
-            ASSERT_EQ(EvaluateBDD(manager, root, a), EvaluateVariable(top, a)) << "trial " << trial << " " << a;
+        SCOPED_TRACE(trial);
+        ExpectTruthTable(top, top->LookForHandle("BDD")->GetBDDHandle()->GetRootNode());
+        // The variables below the top keep their diagrams with the keep
+        // flag, and none without.
+        std::vector<KEFOPort*> cone;
+        top->CollectDescendants(nullptr, nullptr, cone);
+        int parked = 0;
+        for (KEFOPort* port : cone) parked += static_cast<KEFOVariable*>(port)->GetNumberOfHandles();
+        EXPECT_EQ(parked == 0, trial % 2 != 0 || cone.empty()) << parked;
     }
 }
 
@@ -347,56 +342,83 @@ INSTANTIATE_TEST_SUITE_P(Heuristics, RandomModels, ::testing::Values(1, 2, 3, 4,
 
 // Coherent random models (and, or, atleast only): the cutsets of the BDD
 // truncated at order k, and those of the weighted conversion of the full
-// BDD, are exactly the minimal cutsets of order at most k.
-TEST_F(Builder, MaximumOrderKeepsExactlyTheLowOrderCutsets) {
+// BDD, are exactly the minimal cutsets of order at most k. Under a minimum
+// probability p the conversion keeps every minimal cutset of probability p
+// or more, and only products that contain a minimal cutset (the operation
+// cache keys budgets by their ceiling, so a few below p may stay).
+TEST_F(Builder, MaximumOrderAndMinimumProbabilityKeepTheCutsetsAskedFor) {
     std::mt19937 random(77);
+    const double probabilities[] = {0.3, 0.1, 0.05, 0.01, 0.002};
+    int dropped = 0;
     for (int trial = 0; trial < 60; ++trial) {
+        SCOPED_TRACE(trial);
+        model.reset(new KEFOModel());
         manager.Reset();
-        std::unique_ptr<KEFOModel> m(new KEFOModel());
         const int n = 4 + trial % 9;
         std::vector<KEFOVariable*> events, gates;
-        for (int i = 0; i < n; ++i) events.push_back(m->NewVariable(KEFOType::StateVariable, ("e" + std::to_string(i)).c_str()));
+        std::vector<double> p;
+        for (int i = 0; i < n; ++i) {
+            events.push_back(Event(("e" + std::to_string(i)).c_str()));
+            p.push_back(probabilities[random() % 5]);
+            events.back()->SetProbabilityDistribution(model->NewRealExpression(p.back()));
+        }
         const int g = 2 + trial % 6;
-        for (int i = 0; i < g; ++i) gates.push_back(m->NewVariable(KEFOType::FlowVariable, ("g" + std::to_string(i)).c_str()));
+        for (int i = 0; i < g; ++i)
+            gates.push_back(model->NewVariable(KEFOType::FlowVariable, ("g" + std::to_string(i)).c_str()));
         for (int i = g - 1; i >= 0; --i) {
             std::vector<KEFOGate*> children;
             const int arity = 2 + static_cast<int>(random() % 3);
-            for (int c = 0; c < arity; ++c) {
-                if (i + 1 < g && random() % 3 == 0)
-                    children.push_back(m->NewVariableReference(gates[i + 1 + random() % (g - i - 1)]));
-                else
-                    children.push_back(m->NewVariableReference(events[random() % n]));
-            }
+            for (int c = 0; c < arity; ++c)
+                children.push_back(Ref(i + 1 < g && random() % 3 == 0 ? gates[i + 1 + random() % (g - i - 1)]
+                                                                     : events[random() % n]));
             const int kind = static_cast<int>(random() % 3);
-            gates[i]->SetDefinition(kind == 0 ? m->NewAnd(children)
-                                              : kind == 1 ? m->NewOr(children)
-                                                          : m->NewAtLeast(1 + static_cast<int>(random() % arity), children));
+            gates[i]->SetDefinition(kind == 0   ? model->NewAnd(children)
+                                    : kind == 1 ? model->NewOr(children)
+                                                : model->NewAtLeast(1 + static_cast<int>(random() % arity), children));
         }
         KEFOVariable* top = gates[0];
-        ordering.DefineOrdering(top, KEFOOrderingManager::BDDOrdering, KEFOOrderingManager::DFLM);
-        builder.BuildBDD(m.get(), top, "BDD");
-        builder.BuildZBDDFromBDD(m.get(), top, top->LookForHandle("BDD"), "ZBDD");
-        std::vector<std::uint64_t> all;
-        buildertest::CollectProducts(manager, top->LookForHandle("ZBDD")->GetBDDHandle()->GetRootNode(), 0, all);
+        Build(top);
+        const int indices = manager.GetIndexOfHighestEntry();
+        auto cutsets = [&](const char* name) {
+            return bddtest::FamilyOf(manager, top->LookForHandle(name)->GetBDDHandle()->GetRootNode(), indices);
+        };
+        builder.BuildZBDDFromBDD(model.get(), top, top->LookForHandle("BDD"), "ZBDD");
+        const bddtest::Family all = cutsets("ZBDD");
         for (int k = 0; k <= 4; ++k) {
-            std::set<std::uint64_t> expected;
-            for (std::uint64_t p : all)
-                if (__builtin_popcountll(p) <= k) expected.insert(p);
+            SCOPED_TRACE(k);
+            bddtest::Family expected(all.size());
+            for (std::uint32_t c = 0; c < all.size(); ++c) expected[c] = all[c] && bddtest::PopCount(c) <= k;
             KEFOCutoff cutoff;
             cutoff.SetMaximumOrder(k);
-            builder.BuildWeightedBDD(m.get(), top, &cutoff, "WBDD");
-            builder.BuildZBDDFromBDD(m.get(), top, top->LookForHandle("WBDD"), "WZ");
-            std::vector<std::uint64_t> truncated;
-            buildertest::CollectProducts(manager, top->LookForHandle("WZ")->GetBDDHandle()->GetRootNode(), 0, truncated);
-            EXPECT_EQ(std::set<std::uint64_t>(truncated.begin(), truncated.end()), expected) << trial << " k " << k;
-            EXPECT_EQ(truncated.size(), expected.size());
-            builder.BuildWeightedZBDDFromBDD(m.get(), top, top->LookForHandle("BDD"), &cutoff, "WZ2");
-            std::vector<std::uint64_t> converted;
-            buildertest::CollectProducts(manager, top->LookForHandle("WZ2")->GetBDDHandle()->GetRootNode(), 0, converted);
-            EXPECT_EQ(std::set<std::uint64_t>(converted.begin(), converted.end()), expected) << trial << " k " << k;
+            builder.BuildWeightedBDD(model.get(), top, &cutoff, "WBDD");
+            builder.BuildZBDDFromBDD(model.get(), top, top->LookForHandle("WBDD"), "WZ");
+            EXPECT_EQ(cutsets("WZ"), expected);
+            builder.BuildWeightedZBDDFromBDD(model.get(), top, top->LookForHandle("BDD"), &cutoff, "WZ2");
+            EXPECT_EQ(cutsets("WZ2"), expected);
         }
-        m.reset();
+        // The probability of each cutset, from the events' own values.
+        std::vector<double> q(all.size(), 1.0);
+        double highest = 0.0;
+        for (std::uint32_t c = 0; c < all.size(); ++c) {
+            for (int i = 0; i < n; ++i)
+                if (events[i]->GetBDDIndex() > 0 && ((c >> (events[i]->GetBDDIndex() - 1)) & 1u)) q[c] *= p[i];
+            if (all[c]) highest = std::max(highest, q[c]);
+        }
+        const std::vector<bool> covered = bddtest::AnySubset(all, indices);
+        for (double fraction : {0.5, 0.05, 0.005}) {
+            KEFOCutoff cutoff;
+            const double threshold = highest * fraction;
+            cutoff.SetMinimumProbability(threshold);
+            builder.BuildWeightedZBDDFromBDD(model.get(), top, top->LookForHandle("BDD"), &cutoff, "WP");
+            const bddtest::Family kept = cutsets("WP");
+            for (std::uint32_t c = 0; c < all.size(); ++c) {
+                EXPECT_TRUE(!all[c] || q[c] < threshold || kept[c]) << "missing " << c << " at " << threshold;
+                EXPECT_TRUE(!kept[c] || covered[c]) << "kept " << c << " at " << threshold;
+                dropped += all[c] && !kept[c] ? 1 : 0;
+            }
+        }
     }
+    EXPECT_GT(dropped, 50);  // the thresholds do cut
 }
 
 }  // namespace

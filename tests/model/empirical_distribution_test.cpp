@@ -35,17 +35,13 @@ TEST(EmpiricalDistribution, ReadsTabSeparatedRowsAndInterpolates) {
     EXPECT_EQ(table.GetNumberOfColumns(), 2);
     EXPECT_EQ(table.GetValue(2, 1), 10.0);
     EXPECT_EQ(table.GetValue(9, 1), 0.0);
-    EXPECT_EQ(table.GetYFromX(-5.0), 0.0);   // before the first row
-    EXPECT_EQ(table.GetYFromX(0.0), 0.0);
-    EXPECT_DOUBLE_EQ(table.GetYFromX(5.0), 0.25);
-    EXPECT_EQ(table.GetYFromX(10.0), 0.5);
-    EXPECT_DOUBLE_EQ(table.GetYFromX(25.0), 0.8);
-    EXPECT_EQ(table.GetYFromX(30.0), 1.0);
-    EXPECT_EQ(table.GetYFromX(1e9), 1.0);    // after the last row
+    // (x, y) read back, before the first row and after the last one included.
+    const double linear[][2] = {{-5.0, 0.0}, {0.0, 0.0}, {5.0, 0.25}, {10.0, 0.5}, {25.0, 0.8}, {30.0, 1.0},
+                                {1e9, 1.0}};
+    for (const auto& r : linear) EXPECT_EQ(table.GetYFromX(r[0]), r[1]) << r[0];
     table.SetType(D::Step);
-    EXPECT_EQ(table.GetYFromX(5.0), 0.0);
-    EXPECT_EQ(table.GetYFromX(19.99), 0.5);
-    EXPECT_EQ(table.GetYFromX(20.0), 0.6);
+    for (const auto& r : {std::make_pair(5.0, 0.0), {19.99, 0.5}, {20.0, 0.6}})
+        EXPECT_EQ(table.GetYFromX(r.first), r.second) << r.first;
     // Restricting the rows in use.
     table.SetType(D::PiecewiseLinear);
     table.SetRows(2, 3);

@@ -1,11 +1,9 @@
-// The flattener on hierarchical models built with the model API: forward
+// The flattener on hierarchical models read from short texts: forward
 // references, nested blocks, directives and their overrides, absolute paths,
 // naming of the flat model and the coded errors (instances of classes are
 // checked through scripts, in preprocessing_script_test.cpp).
-#include "model/aliasing.h"
-#include "model/block.h"
 #include "model/ccf_group.h"
-#include "model/parameter.h"
+#include "io/model_parser.h"
 #include "preprocessing/flattener.h"
 #include "preprocessing_test_support.h"
 
@@ -13,7 +11,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <functional>
 #include <memory>
 
 using namespace kefo_test;
@@ -29,24 +26,18 @@ struct FlattenerFixture : ::testing::Test {
 
     void SetUp() override { flattener.SetMessenger(&messages.messenger); }
 
+    // Reads a model (the source model unless told) from its text.
+    void Load(const std::string& text, KEFOModel* model = nullptr) {
+        KEFOModelParser parser;
+        int count = 0;
+        parser.ParseModelAtQOLNFormatFromText(count, text, "m.sbe", model != nullptr ? model : &source);
+        ASSERT_EQ(count, 0) << text.substr(0, 200);
+    }
     KEFOModel* Flatten() {
         result.reset(flattener.FlattenModel(errors, &source));
         return result.get();
     }
 
-    static KEFOVariable* BasicEvent(KEFOBlock* block, const char* name, double p) {
-        KEFOVariable* e = block->NewVariable(KEFOType::StateVariable, name);
-        e->SetProbabilityDistribution(block->NewRealExpression(p));
-        return e;
-    }
-    static KEFOGate* Ref(KEFOBlock* block, const char* path, int type = KEFOType::Variable) {
-        return block->NewVariableReference(type, path);
-    }
-    static KEFOVariable* Gate(KEFOBlock* block, const char* name, KEFOGate* definition) {
-        KEFOVariable* g = block->NewVariable(KEFOType::FlowVariable, name);
-        g->SetDefinition(definition);
-        return g;
-    }
     static KEFOVariable* Find(KEFOModel* flat, const char* name) {
         bool mismatch = false;
         return flat->LookForVariable(name, mismatch);
@@ -67,24 +58,24 @@ struct FlattenerFixture : ::testing::Test {
 
 typedef std::vector<std::string> Names;
 
-TEST_F(FlattenerFixture, ForwardReferencesResolveWithoutError) {
-    Gate(&source, "top", source.NewAnd({Ref(&source, "g"), Ref(&source, "e", KEFOType::StateVariable)}));
-    Gate(&source, "g", source.NewOr({Ref(&source, "e"), Ref(&source, "f")}));
-    BasicEvent(&source, "e", 0.1);
-    BasicEvent(&source, "f", 0.2);
+// A cycle flattens too: it is left to the preprocessing.
+TEST_F(FlattenerFixture, ForwardReferencesAndCyclesResolveWithoutError) {
+    Load("gate top = g and basic-event e;\ngate g = e or f;\ngate c1 = c2 or e;\ngate c2 = c1 and e;\n"
+         "basic-event e = 0.1;\nbasic-event f = 0.2;\n");
     KEFOModel* flat = Flatten();
     ASSERT_NE(flat, nullptr);
     EXPECT_EQ(errors, 0);
     EXPECT_TRUE(flat->IsPure());
     EXPECT_EQ(Children(Find(flat, "top")), (Names{"g", "e"}));
     EXPECT_EQ(Children(Find(flat, "g")), (Names{"e", "f"}));
+    EXPECT_EQ(Children(Find(flat, "c2")), (Names{"c1", "e"}));
     // References point at the flat model's own variables.
     KEFOGate* first = KEFOGate::AsGate(Find(flat, "top")->GetDefinition()->GetFirstChild());
     EXPECT_EQ(first->GetReferredVariable(), Find(flat, "g"));
     // Declaration order is kept.
     std::vector<std::string> order;
     for (KEFODeclaration* d : flat->GetDeclarations()) order.push_back(d->GetPathAsString());
-    EXPECT_EQ(order, (Names{"top", "g", "e", "f"}));
+    EXPECT_EQ(order, (Names{"top", "g", "c1", "c2", "e", "f"}));
     // Stamps are gone from both models.
     EXPECT_FALSE(Find(flat, "g")->HasAttribute(KEFOFlattener::stampAttribute));
     for (KEFODeclaration* d : source.GetDeclarations()) EXPECT_FALSE(d->HasAttribute(KEFOFlattener::stampAttribute));
@@ -92,12 +83,8 @@ TEST_F(FlattenerFixture, ForwardReferencesResolveWithoutError) {
 
 TEST_F(FlattenerFixture, NestedBlocksGiveDottedNamesReadAsOneIdentifier) {
     // The top refers forward into blocks declared after it.
-    Gate(&source, "top", source.NewAnd({Ref(&source, "a.b.g"), Ref(&source, "main.a.y")}));
-    KEFOBlock* a = source.NewBlock("a");
-    KEFOBlock* b = a->NewBlock("b");
-    BasicEvent(b, "x", 0.3);
-    Gate(b, "g", b->NewOr({Ref(b, "x"), Ref(b, "owner.y")}));
-    BasicEvent(a, "y", 0.4);
+    Load("gate top = a.b.g and main.a.y;\nblock a\n  block b\n    basic-event x = 0.3;\n    gate g = x or owner.y;\n"
+         "  end\n  basic-event y = 0.4;\nend\n");
     KEFOModel* flat = Flatten();
     ASSERT_NE(flat, nullptr) << (messages.Texts().empty() ? "" : messages.Texts()[0]);
     KEFOVariable* x = Find(flat, "a.b.x");
@@ -111,16 +98,10 @@ TEST_F(FlattenerFixture, NestedBlocksGiveDottedNamesReadAsOneIdentifier) {
     EXPECT_EQ(flat->GetNumberOfDeclarations(), 4);
 }
 
-TEST_F(FlattenerFixture, ExtendsAndClonesCopyWithOverrides) {
-    KEFOBlock* c = source.NewClass("C");
-    BasicEvent(c, "e", 0.1);
-    Gate(c, "g", c->NewOr({Ref(c, "e"), Ref(c, "f")}));
-    BasicEvent(c, "f", 0.2);
-    KEFOBlock* b = source.NewBlock("b");
-    KEFOBlock* extends = b->NewExtendsDirective(new KEFOPath("C"));
-    BasicEvent(extends, "e", 0.5);
-    KEFOBlock* clone = source.NewClonesDirective(new KEFOPath("c"), new KEFOPath("b"));
-    BasicEvent(clone, "f", 0.9);
+TEST_F(FlattenerFixture, ExtendsClonesAndEmbedsCopyWithOverrides) {
+    Load("class C\n  basic-event e = 0.1;\n  gate g = e or f;\n  basic-event f = 0.2;\nend\n"
+         "block b\n  extends C\n    basic-event e = 0.5;\n  end\nend\nclones b as c\n  basic-event f = 0.9;\nend\n"
+         "block a\n  basic-event e = 0.3;\nend\nblock d\n  embeds main.a.e as x;\n  gate g = not x;\nend\n");
     KEFOModel* flat = Flatten();
     ASSERT_NE(flat, nullptr) << (messages.Texts().empty() ? "" : messages.Texts()[0]);
     EXPECT_DOUBLE_EQ(Probability(Find(flat, "b.e")), 0.5);
@@ -130,69 +111,40 @@ TEST_F(FlattenerFixture, ExtendsAndClonesCopyWithOverrides) {
     EXPECT_DOUBLE_EQ(Probability(Find(flat, "c.e")), 0.5);
     EXPECT_DOUBLE_EQ(Probability(Find(flat, "c.f")), 0.9);
     EXPECT_EQ(Children(Find(flat, "c.g")), (Names{"c.e", "c.f"}));
+    // Embedding makes an alias of the event.
+    EXPECT_EQ(Children(Find(flat, "d.g")), (Names{"a.e"}));
 }
 
 TEST_F(FlattenerFixture, CloneWaitsUntilTheClonedBlockIsComplete) {
     // b.g refers to an event of the root declared after the clone: the
     // clone is made once b.g has its definition.
-    KEFOBlock* b = source.NewBlock("b");
-    Gate(b, "g", b->NewAnd({Ref(b, "main.x"), Ref(b, "y")}));
-    BasicEvent(b, "y", 0.2);
-    source.NewClonesDirective(new KEFOPath("c"), new KEFOPath("b"));
-    BasicEvent(&source, "x", 0.1);
+    Load("block b\n  gate g = main.x and y;\n  basic-event y = 0.2;\nend\nclones b as c;\nbasic-event x = 0.1;\n");
     KEFOModel* flat = Flatten();
     ASSERT_NE(flat, nullptr) << (messages.Texts().empty() ? "" : messages.Texts()[0]);
     EXPECT_EQ(Children(Find(flat, "b.g")), (Names{"x", "b.y"}));
     EXPECT_EQ(Children(Find(flat, "c.g")), (Names{"x", "c.y"}));
 }
 
-TEST_F(FlattenerFixture, EmbedsMakesAnAlias) {
-    KEFOBlock* a = source.NewBlock("a");
-    BasicEvent(a, "e", 0.3);
-    KEFOBlock* b = source.NewBlock("b");
-    b->NewEmbedsDirective(new KEFOPath("x"), new KEFOPath("main.a.e"));
-    Gate(b, "g", b->NewNot(Ref(b, "x")));
-    KEFOModel* flat = Flatten();
-    ASSERT_NE(flat, nullptr) << (messages.Texts().empty() ? "" : messages.Texts()[0]);
-    EXPECT_EQ(Children(Find(flat, "b.g")), (Names{"a.e"}));
-}
-
 // Each faulty model gives no flat model and its one coded message (of a
 // self-instantiating class, its beginning: the path of the deepest instance).
 TEST_F(FlattenerFixture, FaultyModelsEndOnTheirCodedMessage) {
-    struct Case {
-        std::function<void(KEFOModel&)> make;
+    const struct {
+        const char* model;
         unsigned code;
         std::string text;
         bool whole;
+    } cases[] = {
+        {"block b\nend\nbasic-event b = 0.1;\n", 12003, "b is already declared with another type.", true},
+        {"block B\nend\nB i;\n", 12003, "B is already declared with another type.", true},
+        {"parameter p = 0.5;\ngate g = p or e;\nbasic-event e = 0.1;\n", 12004, "Type conflict in definition of g.",
+         true},
+        {"gate x.g = true;\n", 12001, "x.g has no parent block.", true},
+        {"class C\n  C inner;\nend\nC i;\n", 12006, "Unable to complete declaration of i.inner.inner.", false},
     };
-    const Case cases[] = {
-        {[](KEFOModel& m) {
-             m.NewBlock("b");
-             BasicEvent(&m, "b", 0.1);
-         },
-         12003, "b is already declared with another type.", true},
-        {[](KEFOModel& m) {
-             m.NewBlock("B");
-             m.NewInstance("i", "B");
-         },
-         12003, "B is already declared with another type.", true},
-        {[](KEFOModel& m) {
-             m.NewParameter("p")->SetDefinition(m.NewRealExpression(0.5));
-             Gate(&m, "g", m.NewOr({Ref(&m, "p"), Ref(&m, "e")}));
-             BasicEvent(&m, "e", 0.1);
-         },
-         12004, "Type conflict in definition of g.", true},
-        {[](KEFOModel& m) { Gate(&m, "x.g", m.NewConstant(true)); }, 12001, "x.g has no parent block.", true},
-        {[](KEFOModel& m) {
-             m.NewClass("C")->NewInstance("inner", "C");
-             m.NewInstance("i", "C");
-         },
-         12006, "Unable to complete declaration of i.inner.inner.", false},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.model);
         KEFOModel model;
-        c.make(model);
+        Load(c.model, &model);
         int count = 0;
         EXPECT_EQ(flattener.FlattenModel(count, &model), nullptr);
         EXPECT_EQ(messages.Codes(), std::vector<unsigned>{c.code});
@@ -204,18 +156,8 @@ TEST_F(FlattenerFixture, FaultyModelsEndOnTheirCodedMessage) {
 }
 
 TEST_F(FlattenerFixture, ParametersAndCCFGroupsAreCopied) {
-    KEFOParameter* lambda = source.NewParameter("lambda");
-    lambda->SetDefinition(source.NewRealExpression(0.001));
-    KEFOBlock* b = source.NewBlock("b");
-    KEFOVariable* e = b->NewVariable(KEFOType::StateVariable, "e");
-    e->SetProbabilityDistribution(
-        b->NewStochasticExpression(KEFOStochasticExpression::Exponential, b->NewParameterReference("main.lambda")));
-    BasicEvent(b, "f", 0.01);
-    KEFOCCFGroup* group = b->NewCCFGroup(KEFOType::BetaFactorCCFGroup, "G");
-    group->AddMember(Ref(b, "e", KEFOType::StateVariable));
-    group->AddMember(Ref(b, "f", KEFOType::StateVariable));
-    group->SetFactor(2, b->NewRealExpression(0.1));
-    group->SetDistribution(b->NewRealExpression(0.01));
+    Load("parameter lambda = 0.001;\nblock b\n  basic-event e = exponential(main.lambda);\n  basic-event f = 0.01;\n"
+         "  CCF-group G = beta-factor [e, f] [0.1] 0.01;\nend\n");
     KEFOModel* flat = Flatten();
     ASSERT_NE(flat, nullptr) << (messages.Texts().empty() ? "" : messages.Texts()[0]);
     KEFOStochasticExpression* distribution = Find(flat, "b.e")->GetProbabilityDistribution();
@@ -234,25 +176,20 @@ TEST_F(FlattenerFixture, ParametersAndCCFGroupsAreCopied) {
     EXPECT_DOUBLE_EQ(copy->GetFactor(2)->GetValueAsDouble(), 0.1);
 }
 
-TEST_F(FlattenerFixture, CyclesFlattenAndAreLeftToThePreprocessing) {
-    Gate(&source, "g1", source.NewOr({Ref(&source, "g2"), Ref(&source, "e")}));
-    Gate(&source, "g2", source.NewAnd({Ref(&source, "g1"), Ref(&source, "e")}));
-    BasicEvent(&source, "e", 0.1);
-    KEFOModel* flat = Flatten();
-    ASSERT_NE(flat, nullptr);
-    EXPECT_EQ(Children(Find(flat, "g2")), (Names{"g1", "e"}));
-}
-
 TEST_F(FlattenerFixture, LongChainDeclaredTopDown) {
     // g0 = g1 or e0, g1 = g2 or e1, ... declared before the events.
+    // Built call by call: reading its text would take longer than the flattening.
     const int n = 100000;
-    std::vector<std::string> names;
     for (int i = 0; i < n; ++i) {
-        std::string g = "g" + std::to_string(i);
-        std::string next = i + 1 < n ? "g" + std::to_string(i + 1) : "e" + std::to_string(i);
-        Gate(&source, g.c_str(), source.NewOr({Ref(&source, next.c_str()), Ref(&source, ("e" + std::to_string(i)).c_str())}));
+        std::string e = "e" + std::to_string(i), next = i + 1 < n ? "g" + std::to_string(i + 1) : e;
+        KEFOVariable* g = source.NewVariable(KEFOType::FlowVariable, ("g" + std::to_string(i)).c_str());
+        g->SetDefinition(source.NewOr({source.NewVariableReference(KEFOType::Variable, next.c_str()),
+                                       source.NewVariableReference(KEFOType::Variable, e.c_str())}));
     }
-    for (int i = 0; i < n; ++i) BasicEvent(&source, ("e" + std::to_string(i)).c_str(), 0.001);
+    for (int i = 0; i < n; ++i) {
+        KEFOVariable* e = source.NewVariable(KEFOType::StateVariable, ("e" + std::to_string(i)).c_str());
+        e->SetProbabilityDistribution(source.NewRealExpression(0.001));
+    }
     auto start = std::chrono::steady_clock::now();
     KEFOModel* flat = Flatten();
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -17,11 +17,7 @@ namespace {
 
 class Ordering : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ordering.SetBDDManager(&manager);
-        model.reset(new KEFOModel());
-    }
-    void TearDown() override { model.reset(); }
+    void SetUp() override { ordering.SetBDDManager(&manager); }
 
     KEFOVariable* Event(const std::string& name) { return model->NewVariable(KEFOType::StateVariable, name.c_str()); }
     KEFOVariable* Gate(const std::string& name, KEFOGate* definition) {
@@ -31,45 +27,42 @@ protected:
     }
     KEFOGate* Ref(KEFOVariable* v) { return model->NewVariableReference(v); }
     static int Index(const KEFOVariable* v) { return v->GetBDDIndex(); }
-    // The names of the variables a gate's children refer to, in order.
-    static std::string Children(const KEFOVariable* v) {
+    // The variables of the store by increasing index: "-" for a free index,
+    // "!" after a variable that does not hold the index it is stored at.
+    std::string Order() const {
         std::string text;
-        for (KEFOTerm* c : v->GetDefinition()->GetChildren()) {
-            KEFOPort* port = c->GetReferredPort();
-            text += port != nullptr ? port->GetIdentifier() : "?";
-            text += ' ';
+        for (int i = 1; i <= ordering.GetHighestVariableIndex(KEFOOrderingManager::BDDOrdering); ++i) {
+            const KEFOVariable* v = manager.GetModelVariable(i);
+            text += std::string(text.empty() ? "" : " ") + (v != nullptr ? v->GetIdentifier() : "-");
+            if (v != nullptr && Index(v) != i) text += "!";
         }
         return text;
     }
-
-    // top = or(g1, g2); g1 = and(s, b); g2 = and(s, c); s = or(d, e)
-    void MakeDiamondModel() {
-        b = Event("b");
-        c = Event("c");
-        d = Event("d");
-        e = Event("e");
-        s = Gate("s", model->NewOr({Ref(d), Ref(e)}));
-        g1 = Gate("g1", model->NewAnd({Ref(s), Ref(b)}));
-        g2 = Gate("g2", model->NewAnd({Ref(s), Ref(c)}));
-        top = Gate("top", model->NewOr({Ref(g1), Ref(g2)}));
+    // The names of the variables a gate's children refer to, in order.
+    static std::string Children(const KEFOVariable* v) {
+        std::string text;
+        for (KEFOTerm* c : v->GetDefinition()->GetChildren())
+            text += std::string(c->GetReferredPort() != nullptr ? c->GetReferredPort()->GetIdentifier() : "?") + ' ';
+        return text;
     }
 
-    // top = or(g1, a, g2); g1 = and(b, s); g2 = and(s, c); s = or(d, e)
-    void MakeSharedModel() {
+    // The diamond: top = or(g1, g2), g1 = and(s, b); the shared model:
+    // top = or(g1, a, g2), g1 = and(b, s). In both, g2 = and(s, c), s = or(d, e).
+    void MakeModel(bool shared) {
         a = Event("a");
         b = Event("b");
         c = Event("c");
         d = Event("d");
         e = Event("e");
         s = Gate("s", model->NewOr({Ref(d), Ref(e)}));
-        g1 = Gate("g1", model->NewAnd({Ref(b), Ref(s)}));
+        g1 = Gate("g1", shared ? model->NewAnd({Ref(b), Ref(s)}) : model->NewAnd({Ref(s), Ref(b)}));
         g2 = Gate("g2", model->NewAnd({Ref(s), Ref(c)}));
-        top = Gate("top", model->NewOr({Ref(g1), Ref(a), Ref(g2)}));
+        top = Gate("top", shared ? model->NewOr({Ref(g1), Ref(a), Ref(g2)}) : model->NewOr({Ref(g1), Ref(g2)}));
     }
 
     KEFOBDDManager manager;
     KEFOOrderingManager ordering{nullptr};
-    std::unique_ptr<KEFOModel> model;
+    std::unique_ptr<KEFOModel> model{new KEFOModel()};
     KEFOVariable *a = nullptr, *b = nullptr, *c = nullptr, *d = nullptr, *e = nullptr;
     KEFOVariable *s = nullptr, *g1 = nullptr, *g2 = nullptr, *top = nullptr;
 };
@@ -84,31 +77,22 @@ TEST_F(Ordering, HeuristicNames) {
 }
 
 TEST_F(Ordering, PureDFLMIndexesInDepthFirstOrderAndLeavesTheGatesAlone) {
-    MakeSharedModel();
+    MakeModel(true);
     ordering.DefineOrdering(top, KEFOOrderingManager::BDDOrdering, KEFOOrderingManager::PureDFLM);
-    EXPECT_EQ(Index(b), 1);
-    EXPECT_EQ(Index(d), 2);
-    EXPECT_EQ(Index(e), 3);
-    EXPECT_EQ(Index(a), 4);
-    EXPECT_EQ(Index(c), 5);
+    EXPECT_EQ(Order(), "b d e a c");
     for (KEFOVariable* g : {top, g1, g2, s}) EXPECT_EQ(Index(g), 0);
-    EXPECT_EQ(manager.GetModelVariable(3), e);
     EXPECT_EQ(Children(g2), "s c ");
 }
 
 TEST_F(Ordering, DFLMSortsTheChildrenOfCommutativeGatesByRank) {
-    MakeSharedModel();
+    MakeModel(true);
     // A not-commutative negation keeps its child; a nested gate sorts by
     // the first variable it refers to.
     KEFOVariable* n = Gate("n", model->NewAnd({Ref(e), model->NewNot(Ref(d)), model->NewOr({Ref(c), Ref(d), Ref(b)})}));
     KEFOVariable* root = Gate("root", model->NewAnd({Ref(n), Ref(top)}));
     ordering.DefineOrdering(root, KEFOOrderingManager::BDDOrdering, KEFOOrderingManager::DFLM);
     // Depth-first: root n e d c b top g1 s a g2 (ranks from 1).
-    EXPECT_EQ(Index(e), 1);
-    EXPECT_EQ(Index(d), 2);
-    EXPECT_EQ(Index(c), 3);
-    EXPECT_EQ(Index(b), 4);
-    EXPECT_EQ(Index(a), 5);
+    EXPECT_EQ(Order(), "e d c b a");
     EXPECT_EQ(Children(g1), "b s ");
     EXPECT_EQ(Children(top), "g1 a g2 ");
     // Children of n: e (rank 2), not d (rank 3), and or(c, d, b), sorted
@@ -120,17 +104,12 @@ TEST_F(Ordering, DFLMSortsTheChildrenOfCommutativeGatesByRank) {
 }
 
 TEST_F(Ordering, IndicesAlreadyGivenAreKeptAndTheOthersTakeTheFollowingFreeOnes) {
-    MakeSharedModel();
+    MakeModel(true);
     KEFOVariable* other = Event("other");
     ordering.SetVariableIndex(other, KEFOOrderingManager::BDDOrdering, 2);
     ordering.SetVariableIndex(d, KEFOOrderingManager::BDDOrdering, 7);
     ordering.DefineOrdering(top, KEFOOrderingManager::BDDOrdering, KEFOOrderingManager::PureDFLM);
-    EXPECT_EQ(Index(b), 1);
-    EXPECT_EQ(Index(d), 7);
-    EXPECT_EQ(Index(e), 3);
-    EXPECT_EQ(Index(a), 4);
-    EXPECT_EQ(Index(c), 5);
-    EXPECT_EQ(Index(other), 2);
+    EXPECT_EQ(Order(), "b other e a c - d");
     // After a reset of the store the kept indices take their entries back.
     manager.Reset();
     ordering.DefineOrdering(top, KEFOOrderingManager::BDDOrdering, KEFOOrderingManager::PureDFLM);
@@ -173,51 +152,39 @@ TEST_F(Ordering, TheEntryTableGrowsForLargeModels) {
 }
 
 TEST_F(Ordering, CPFLMGoesIntoTheChildrenOfFewestPendingParentsFirst) {
-    MakeDiamondModel();
+    MakeModel(false);
     ordering.DefineOrdering(top, KEFOOrderingManager::BDDOrdering, KEFOOrderingManager::CPFLM);
     // In g1, b has no parent left to process and s still has g2: b first.
-    EXPECT_EQ(Index(b), 1);
-    EXPECT_EQ(Index(d), 2);
-    EXPECT_EQ(Index(e), 3);
-    EXPECT_EQ(Index(c), 4);
+    EXPECT_EQ(Order(), "b d e c");
     // Ranks: top 1, g1 2, b 3, s 4, d 5, e 6, g2 7, c 8.
     EXPECT_EQ(Children(g1), "b s ");
     EXPECT_EQ(Children(g2), "s c ");
     // DFLM keeps the first encounter: s (and d, e) before b.
     model.reset(new KEFOModel());
     manager.Reset();
-    MakeDiamondModel();
+    MakeModel(false);
     ordering.DefineOrdering(top, KEFOOrderingManager::BDDOrdering, KEFOOrderingManager::DFLM);
-    EXPECT_EQ(Index(d), 1);
-    EXPECT_EQ(Index(b), 3);
+    EXPECT_EQ(Order(), "d e b c");
 }
 
 TEST_F(Ordering, SCGWalksTheSortedChildren) {
-    MakeSharedModel();
+    MakeModel(true);
     ordering.DefineOrdering(top, KEFOOrderingManager::BDDOrdering, KEFOOrderingManager::SCGOAF);
     // Atoms after gates: top visits g1 (then b? no: s before b), g2, a.
     // g1: children (s, b); s: (e, d) reversed by the atom rule; g2: (s, c).
-    EXPECT_EQ(Index(e), 1);
-    EXPECT_EQ(Index(d), 2);
-    EXPECT_EQ(Index(b), 3);
-    EXPECT_EQ(Index(c), 4);
-    EXPECT_EQ(Index(a), 5);
+    EXPECT_EQ(Order(), "e d b c a");
     EXPECT_EQ(ordering.GetNumberOfParents(s), 0);  // the lists are gone
 
     model.reset(new KEFOModel());
     manager.Reset();
-    MakeSharedModel();
+    MakeModel(true);
     ordering.DefineOrdering(top, KEFOOrderingManager::BDDOrdering, KEFOOrderingManager::SCGDPN);
     // By increasing numbers of parents: s has 2 parents, so it comes last.
-    EXPECT_EQ(Index(b), 1);
-    EXPECT_EQ(Index(e), 2);
-    EXPECT_EQ(Index(d), 3);
-    EXPECT_EQ(Index(c), 4);
-    EXPECT_EQ(Index(a), 5);
+    EXPECT_EQ(Order(), "b e d c a");
 }
 
 TEST_F(Ordering, ParentsChildrenAndCounts) {
-    MakeSharedModel();
+    MakeModel(true);
     ordering.UpdateParentsAndChildrenLists(top);
     EXPECT_EQ(ordering.GetNumberOfParents(s), 2);
     EXPECT_EQ(ordering.GetNumberOfChildren(top), 3);

@@ -53,49 +53,31 @@ public:
     bool Value(const KEFOVariable* variable) {
         auto found = _memo.find(variable);
         if (found != _memo.end()) return found->second;
-        bool value = false;
         const KEFOGate* definition = variable->IsStateVariable() ? nullptr : variable->GetDefinitionAsGate();
-        if (definition == nullptr) {
-            auto input = _inputs.find(variable->GetPathAsString());
-            value = input != _inputs.end() && input->second;
-        } else {
-            value = Value(definition);
-        }
-        _memo[variable] = value;
-        return value;
+        auto input = _inputs.find(variable->GetPathAsString());
+        const bool value = definition != nullptr ? Value(definition) : input != _inputs.end() && input->second;
+        return _memo[variable] = value;
     }
 
     bool Value(const KEFOGate* gate) {
-        int trues = 0;
-        int n = 0;
+        int trues = 0, n = 0;
         if (gate->GetType() != KEFOGate::Reference && gate->GetType() != KEFOGate::Constant) {
-            for (const KEFOTerm* c = gate->GetFirstChild(); c != nullptr; c = c->GetNextSibling()) {
-                ++n;
-                if (Value(static_cast<const KEFOGate*>(c))) ++trues;
-            }
+            for (const KEFOTerm* c = gate->GetFirstChild(); c != nullptr; c = c->GetNextSibling(), ++n)
+                trues += Value(static_cast<const KEFOGate*>(c)) ? 1 : 0;
         }
         switch (gate->GetType()) {
-        case KEFOGate::Reference:
-            return Value(gate->GetReferredVariable());
-        case KEFOGate::Constant:
-            return gate->GetAttributeAsBool("__VALUE__", false);
-        case KEFOGate::And:
-            return trues == n;
-        case KEFOGate::Or:
-            return trues > 0;
-        case KEFOGate::Nand:
-            return trues < n;
+        case KEFOGate::Reference: return Value(gate->GetReferredVariable());
+        case KEFOGate::Constant: return gate->GetAttributeAsBool("__VALUE__", false);
+        case KEFOGate::And: return trues == n;
+        case KEFOGate::Or: return trues > 0;
+        case KEFOGate::Nand: return trues < n;
         case KEFOGate::Nor:
-        case KEFOGate::Not:
-            return trues == 0;
-        case KEFOGate::AtLeast:
-            return trues >= gate->GetAttributeAsInt("__min__", 0);
-        case KEFOGate::AtMost:
-            return trues <= gate->GetAttributeAsInt("__max__", 0);
+        case KEFOGate::Not: return trues == 0;
+        case KEFOGate::AtLeast: return trues >= gate->GetAttributeAsInt("__min__", 0);
+        case KEFOGate::AtMost: return trues <= gate->GetAttributeAsInt("__max__", 0);
         case KEFOGate::Cardinality:
             return trues >= gate->GetAttributeAsInt("__min__", 0) && trues <= gate->GetAttributeAsInt("__max__", 0);
-        default:
-            return false;
+        default: return false;
         }
     }
 
@@ -110,8 +92,7 @@ inline std::vector<bool> TruthTable(const KEFOVariable* top, const std::vector<s
     for (std::uint32_t bits = 0; bits < (1u << n); ++bits) {
         std::map<std::string, bool> inputs;
         for (std::size_t i = 0; i < n; ++i) inputs[events[i]] = ((bits >> i) & 1u) != 0;
-        Evaluator evaluator(inputs);
-        table.push_back(evaluator.Value(top));
+        table.push_back(Evaluator(inputs).Value(top));
     }
     return table;
 }
@@ -135,9 +116,8 @@ inline std::set<const KEFOVariable*> Reachable(const KEFOVariable* from, const K
                 if (child != nullptr && child != blocked && seen.insert(child).second) stack.push_back(child);
                 continue;
             }
-            for (const KEFOTerm* c = g->GetFirstChild(); c != nullptr; c = c->GetNextSibling()) {
+            for (const KEFOTerm* c = g->GetFirstChild(); c != nullptr; c = c->GetNextSibling())
                 gates.push_back(static_cast<const KEFOGate*>(c));
-            }
         }
     }
     return seen;
@@ -149,9 +129,8 @@ inline bool IsModuleByBruteForce(const KEFOVariable* top, const KEFOVariable* v)
     std::set<const KEFOVariable*> below = Reachable(v, nullptr);
     std::set<const KEFOVariable*> outside = Reachable(top, v);
     if (v == top) outside.clear();
-    for (const KEFOVariable* w : below) {
+    for (const KEFOVariable* w : below)
         if (outside.count(w) != 0) return false;
-    }
     return true;
 }
 
@@ -184,15 +163,11 @@ inline void Build(RandomModel& r, std::mt19937& rng, int numberOfEvents, int num
     }
     std::vector<KEFOVariable*> houses;
     for (int i = 1; i <= 2; ++i) {
-        std::string name = "h" + std::to_string(i);
-        KEFOVariable* h = NewVariable(m, KEFOType::SourceVariable, name.c_str());
-        h->SetDefinition(KEFOGate::NewConstant(m, i == 1));
-        houses.push_back(h);
+        houses.push_back(NewVariable(m, KEFOType::SourceVariable, ("h" + std::to_string(i)).c_str()));
+        houses.back()->SetDefinition(KEFOGate::NewConstant(m, i == 1));
     }
-    for (int i = 1; i <= numberOfGates; ++i) {
-        std::string name = "g" + std::to_string(i);
-        r.gates.push_back(NewVariable(m, KEFOType::FlowVariable, name.c_str()));
-    }
+    for (int i = 1; i <= numberOfGates; ++i)
+        r.gates.push_back(NewVariable(m, KEFOType::FlowVariable, ("g" + std::to_string(i)).c_str()));
     std::uniform_int_distribution<int> percent(0, 99);
     // A literal: a later gate, an event, a house event or a constant.
     auto leaf = [&](int gate) -> KEFOGate* {
@@ -216,23 +191,17 @@ inline void Build(RandomModel& r, std::mt19937& rng, int numberOfEvents, int num
         }
         int kind = percent(rng) % 9;
         switch (kind) {
-        case 0:
-            return KEFOGate::NewAnd(m, children);
-        case 1:
-            return KEFOGate::NewOr(m, children);
-        case 2:
-            return KEFOGate::NewNand(m, children);
-        case 3:
-            return KEFOGate::NewNor(m, children);
+        case 0: return KEFOGate::NewAnd(m, children);
+        case 1: return KEFOGate::NewOr(m, children);
+        case 2: return KEFOGate::NewNand(m, children);
+        case 3: return KEFOGate::NewNor(m, children);
         case 4: {
             KEFOGate* first = children.front();
             for (std::size_t k = 1; k < children.size(); ++k) delete children[k];
             return KEFOGate::NewNot(m, first);
         }
-        case 5:
-            return KEFOGate::NewAtLeast(m, percent(rng) % (n + 2), children);
-        case 6:
-            return KEFOGate::NewAtMost(m, percent(rng) % (n + 1), children);
+        case 5: return KEFOGate::NewAtLeast(m, percent(rng) % (n + 2), children);
+        case 6: return KEFOGate::NewAtMost(m, percent(rng) % (n + 1), children);
         case 7: {
             int low = percent(rng) % (n + 1);
             int high = low + percent(rng) % (n + 1 - low);

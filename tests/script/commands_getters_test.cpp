@@ -18,44 +18,36 @@
 
 // Opens the interpreter's getters to the tests.
 class KEFOInterpreterProbe {
+    typedef KEFOScriptCommand C;
+    typedef const char* S;
+
 public:
     explicit KEFOInterpreterProbe(KEFOInterpreter* interpreter) : i(interpreter) {}
-    int Integer(int& e, KEFOScriptCommand* c, int n, int lo, int hi) { return i->_GetIntegerArgument(e, c, n, lo, hi); }
-    double Double(int& e, KEFOScriptCommand* c, int n, double lo, double hi) {
-        return i->_GetDoubleArgument(e, c, n, lo, hi);
-    }
-    const char* Symbol(int& e, KEFOScriptCommand* c, int n) { return i->_GetSymbolArgument(e, c, n); }
-    const char* String(int& e, KEFOScriptCommand* c, int n) { return i->_GetStringArgument(e, c, n); }
-    KEFOVariable* Variable(int& e, KEFOScriptCommand* c, int n) { return i->_GetVariableArgument(e, c, n); }
-    bool Group(int& e, KEFOScriptCommand* c, int n, std::vector<KEFOVariable*>& g) {
+    int Integer(int& e, C* c, int n, int lo, int hi) { return i->_GetIntegerArgument(e, c, n, lo, hi); }
+    double Double(int& e, C* c, int n, double lo, double hi) { return i->_GetDoubleArgument(e, c, n, lo, hi); }
+    S Symbol(int& e, C* c, int n) { return i->_GetSymbolArgument(e, c, n); }
+    S String(int& e, C* c, int n) { return i->_GetStringArgument(e, c, n); }
+    KEFOVariable* Variable(int& e, C* c, int n) { return i->_GetVariableArgument(e, c, n); }
+    bool Group(int& e, C* c, int n, std::vector<KEFOVariable*>& g) {
         return i->_GetGroupOfStateVariablesArgument(e, c, n, g);
     }
-    bool BooleanOption(int& e, KEFOScriptCommand* c, const char* name, bool d) {
-        return i->_GetBooleanOption(e, c, name, d);
+    bool BooleanOption(int& e, C* c, S o, bool d) { return i->_GetBooleanOption(e, c, o, d); }
+    int IntegerOption(int& e, C* c, S o, int d, int lo, int hi) { return i->_GetIntegerOption(e, c, o, d, lo, hi); }
+    double DoubleOption(int& e, C* c, S o, double d, double lo, double hi) {
+        return i->_GetDoubleOption(e, c, o, d, lo, hi);
     }
-    int IntegerOption(int& e, KEFOScriptCommand* c, const char* name, int d, int lo, int hi) {
-        return i->_GetIntegerOption(e, c, name, d, lo, hi);
-    }
-    double DoubleOption(int& e, KEFOScriptCommand* c, const char* name, double d, double lo, double hi) {
-        return i->_GetDoubleOption(e, c, name, d, lo, hi);
-    }
-    const char* SymbolOption(int& e, KEFOScriptCommand* c, const char* name, const char* d) {
-        return i->_GetSymbolOption(e, c, name, d);
-    }
-    const char* StringOption(int& e, KEFOScriptCommand* c, const char* name, const char* d) {
-        return i->_GetStringOption(e, c, name, d);
-    }
-    const char* ModelFormat(int& e, KEFOScriptCommand* c) { return i->_GetModelFormatOption(e, c); }
-    const char* ScriptFormat(int& e, KEFOScriptCommand* c) { return i->_GetScriptFormatOption(e, c); }
-    const char* CutsetsFormat(int& e, KEFOScriptCommand* c) { return i->_GetMinimalCutsetsFormatOption(e, c); }
-    KEFOHandle* SourceHandle(int& e, KEFOScriptCommand* c, KEFOVariable* v,
-                             int (*test)(const KEFOHandle*, const void*)) {
+    S SymbolOption(int& e, C* c, S o, S d) { return i->_GetSymbolOption(e, c, o, d); }
+    S StringOption(int& e, C* c, S o, S d) { return i->_GetStringOption(e, c, o, d); }
+    S ModelFormat(int& e, C* c) { return i->_GetModelFormatOption(e, c); }
+    S ScriptFormat(int& e, C* c) { return i->_GetScriptFormatOption(e, c); }
+    S CutsetsFormat(int& e, C* c) { return i->_GetMinimalCutsetsFormatOption(e, c); }
+    KEFOHandle* SourceHandle(int& e, C* c, KEFOVariable* v, int (*test)(const KEFOHandle*, const void*)) {
         return i->_GetSourceHandleOption(e, c, v, test);
     }
-    int Method(int& e, KEFOScriptCommand* c) { return i->_GetOptionQuantificationMethod(e, c); }
-    int Heuristic(int& e, KEFOScriptCommand* c) { return i->_GetOptionVariableOrderingHeuristic(e, c); }
-    bool MissionTime(int& e, KEFOScriptCommand* c, KEFOMissionProfile* p) { return i->_GetOptionMissionTime(e, c, p); }
-    KEFOMissionProfile* Profile(int& e, KEFOScriptCommand* c) { return i->_GetOptionMissionProfile(e, c); }
+    int Method(int& e, C* c) { return i->_GetOptionQuantificationMethod(e, c); }
+    int Heuristic(int& e, C* c) { return i->_GetOptionVariableOrderingHeuristic(e, c); }
+    bool MissionTime(int& e, C* c, KEFOMissionProfile* p) { return i->_GetOptionMissionTime(e, c, p); }
+    KEFOMissionProfile* Profile(int& e, C* c) { return i->_GetOptionMissionProfile(e, c); }
 
 private:
     KEFOInterpreter* i;
@@ -239,36 +231,26 @@ TEST_F(GettersTest, Formats) {
     // Words are lowered; null marks 11058 with the word as given; without the
     // option (or with a nil value) each getter has its default.
     const Case cases[] = {
-        {nullptr, "qoln-sbe", "kefo", "tsv"},
-        {"(a + 1)", "qoln-sbe", "kefo", "tsv"},
-        {"OPSA", "open-psa", nullptr, "open-psa"},
-        {"Open-PSA", "open-psa", nullptr, "open-psa"},
-        {"SBE", "qoln-sbe", nullptr, "qoln-sbe"},
-        {"qoln-sbe", "qoln-sbe", nullptr, "qoln-sbe"},
-        {"Vorlek", "vorlek", nullptr, nullptr},
-        {"KEFO", nullptr, "kefo", nullptr},
-        {"kefo-XML", nullptr, "kefo-xml", nullptr},
-        {"TSV", nullptr, nullptr, "tsv"},
+        {nullptr, "qoln-sbe", "kefo", "tsv"},         {"(a + 1)", "qoln-sbe", "kefo", "tsv"},
+        {"OPSA", "open-psa", nullptr, "open-psa"},    {"Open-PSA", "open-psa", nullptr, "open-psa"},
+        {"SBE", "qoln-sbe", nullptr, "qoln-sbe"},     {"qoln-sbe", "qoln-sbe", nullptr, "qoln-sbe"},
+        {"Vorlek", "vorlek", nullptr, nullptr},       {"KEFO", nullptr, "kefo", nullptr},
+        {"kefo-XML", nullptr, "kefo-xml", nullptr},   {"TSV", nullptr, nullptr, "tsv"},
         {"xml", nullptr, nullptr, nullptr},
     };
     for (const Case& k : cases) {
-        std::string word = k.word != nullptr ? k.word : "";
+        const std::string word = k.word != nullptr ? k.word : "";
         KEFOScriptCommand* c = Command(k.word != nullptr ? "test format = " + word + ";" : "test;");
         const char* expected[] = {k.model, k.script, k.cutsets};
         for (int getter = 0; getter < 3; ++getter) {
+            SCOPED_TRACE(word + " " + std::to_string(getter));
             int errors = 0;
             const char* format = getter == 0   ? probe.ModelFormat(errors, c)
                                  : getter == 1 ? probe.ScriptFormat(errors, c)
                                                : probe.CutsetsFormat(errors, c);
-            if (expected[getter] != nullptr) {
-                EXPECT_STREQ(format, expected[getter]) << word << getter;
-                EXPECT_EQ(errors, 0) << word << getter;
-                EXPECT_EQ(Messages(), "");
-            } else {
-                EXPECT_EQ(format, nullptr) << word << getter;
-                EXPECT_EQ(errors, 1) << word << getter;
-                EXPECT_EQ(Messages(), Error(11058, "Unknown format " + word)) << word << getter;
-            }
+            EXPECT_STREQ(format, expected[getter]);
+            EXPECT_EQ(errors, expected[getter] != nullptr ? 0 : 1);
+            EXPECT_EQ(Messages(), expected[getter] != nullptr ? "" : Error(11058, "Unknown format " + word));
         }
     }
 }
@@ -299,62 +281,50 @@ TEST_F(GettersTest, SourceHandles) {
     EXPECT_EQ(probe.SourceHandle(errors, Command("test;"), a, OnlyZBDD), nullptr);
     EXPECT_EQ(Messages(), Error(11060, "No suitable source handle") + Error(11060, "No suitable source handle"));
     EXPECT_EQ(errors, 5);
+    // "reset source-handle" deletes the handle named, and only it.
+    Execute("reset source-handle top BDD;");
+    EXPECT_EQ(top->LookForHandle("BDD"), nullptr);
+    EXPECT_EQ(top->LookForHandle("ZBDD"), zbdd);
+    EXPECT_EQ(Run("reset source-handle top BDD;"), 1);
+    EXPECT_EQ(Messages(), Error(11067, "No handle BDD"));
 }
 
-TEST_F(GettersTest, QuantificationMethods) {
-    struct Case {
-        const char* word;
-        int method;
-    };
-    const Case cases[] = {{"REA", 2}, {"rare-event-approximation", 2}, {"MCUB", 3}, {"mincut-upper-bound", 3},
-                          {"PUB", 4},  {"pivotal-upper-bound", 4}};
-    for (const Case& k : cases) {
-        int errors = 0;
-        EXPECT_EQ(probe.Method(errors, Command(std::string("test quantification-method = ") + k.word + ";")),
-                  k.method)
-            << k.word;
-        EXPECT_EQ(errors, 0);
-    }
+// Words are case-sensitive; an unknown word raises (and the heuristic is
+// then DFLM); without the option the setting is read, and a setting that
+// cannot be read is a method of 0 with an error, or DFLM without one.
+TEST_F(GettersTest, QuantificationMethodsAndVariableOrderingHeuristics) {
+    const std::pair<const char*, int> methods[] = {{"REA", 2}, {"rare-event-approximation", 2}, {"MCUB", 3},
+                                                   {"mincut-upper-bound", 3}, {"PUB", 4}, {"pivotal-upper-bound", 4}};
+    const std::pair<const char*, int> heuristics[] = {
+        {"pure-DFLM", 1}, {"DFLM", 2}, {"CPFLM", 3}, {"SCG-OAF", 4}, {"SCG-DPN", 5}};
     int errors = 0;
+    for (const auto& k : methods)
+        EXPECT_EQ(probe.Method(errors, Command(std::string("test quantification-method = ") + k.first + ";")), k.second)
+            << k.first;
+    for (const auto& k : heuristics)
+        EXPECT_EQ(probe.Heuristic(errors, Command(std::string("test variable-ordering-heuristic = ") + k.first + ";")),
+                  k.second)
+            << k.first;
     EXPECT_EQ(probe.Method(errors, Command("test;")), 4);
-    // Words are case-sensitive.
+    EXPECT_EQ(probe.Heuristic(errors, Command("test;")), 2);
+    EXPECT_EQ(errors, 0);
     EXPECT_EQ(probe.Method(errors, Command("test quantification-method = rea;")), 0);
-    EXPECT_EQ(Messages(), Error(11068, "Undefined quantification method rea"));
-    // The setting is the default.
-    Execute("set option quantification-method MCUB;");
+    EXPECT_EQ(probe.Heuristic(errors, Command("test variable-ordering-heuristic = dflm;")), 2);
+    EXPECT_EQ(Messages(), Error(11068, "Undefined quantification method rea") +
+                              Error(11069, "Undefined variable ordering heuristic dflm"));
+    Execute("set option quantification-method MCUB;\nvariable-ordering-heuristic == CPFLM;");
     EXPECT_EQ(probe.Method(errors, Command("test;")), 3);
-    Execute("quantification-method == exact;");
+    EXPECT_EQ(probe.Heuristic(errors, Command("test;")), 3);
+    Execute("quantification-method == exact;\nvariable-ordering-heuristic == 3;");
     EXPECT_EQ(probe.Method(errors, Command("test quantification-method = REA;")), 2);
     EXPECT_EQ(probe.Method(errors, Command("test;")), 0);
     EXPECT_EQ(Messages(), Error(11068, "Undefined quantification method exact"));
+    errors = 0;
+    EXPECT_EQ(probe.Heuristic(errors, Command("test;")), 2);
+    EXPECT_EQ(errors, 0);
     Execute("quantification-method == 1;");
     EXPECT_EQ(probe.Method(errors, Command("test quantification-method = REA;")), 0);
     EXPECT_EQ(Messages(), "ERROR code: 11305\nThe value of option quantification-method must be an identifier.\n---\n\n");
-}
-
-TEST_F(GettersTest, VariableOrderingHeuristics) {
-    struct Case {
-        const char* word;
-        int heuristic;
-    };
-    const Case cases[] = {{"pure-DFLM", 1}, {"DFLM", 2}, {"CPFLM", 3}, {"SCG-OAF", 4}, {"SCG-DPN", 5}};
-    int errors = 0;
-    EXPECT_EQ(probe.Heuristic(errors, Command("test;")), 2);
-    for (const Case& k : cases)
-        EXPECT_EQ(probe.Heuristic(errors, Command(std::string("test variable-ordering-heuristic = ") + k.word + ";")),
-                  k.heuristic)
-            << k.word;
-    EXPECT_EQ(errors, 0);
-    // An unknown word raises and DFLM is used.
-    EXPECT_EQ(probe.Heuristic(errors, Command("test variable-ordering-heuristic = dflm;")), 2);
-    EXPECT_EQ(Messages(), Error(11069, "Undefined variable ordering heuristic dflm"));
-    // A setting that cannot be read gives DFLM without error.
-    errors = 0;
-    Execute("variable-ordering-heuristic == 3;");
-    EXPECT_EQ(probe.Heuristic(errors, Command("test;")), 2);
-    Execute("variable-ordering-heuristic == CPFLM;");
-    EXPECT_EQ(probe.Heuristic(errors, Command("test;")), 3);
-    EXPECT_EQ(errors, 0);
 }
 
 TEST_F(GettersTest, MissionTimes) {
@@ -401,72 +371,52 @@ TEST_F(GettersTest, MissionProfiles) {
 
 // ---- handles and models through commands --------------------------------------
 
-TEST_F(GettersTest, ResetSourceHandle) {
-    KEFOModel* model = BuildTargetModel();
-    bool mismatch = false;
-    KEFOVariable* top = model->LookForVariable("top", mismatch);
-    top->InsertHandle(new KEFOHandle("BDD", 8));
-    top->InsertHandle(new KEFOHandle("ZBDD", 4));
-    Execute("reset source-handle top BDD;");
-    EXPECT_EQ(top->LookForHandle("BDD"), nullptr);
-    EXPECT_NE(top->LookForHandle("ZBDD"), nullptr);
-    EXPECT_EQ(Run("reset source-handle top BDD;"), 1);
-    EXPECT_EQ(Messages(), Error(11067, "No handle BDD"));
-}
-
+// Each variable's handles in name order, with the name of their type; the
+// file is emptied when there is none.
 TEST_F(GettersTest, PrintHandles) {
     kefotest::TemporaryDirectory directory;
     KEFOModel* model = BuildTargetModel();
     bool mismatch = false;
     KEFOVariable* top = model->LookForVariable("top", mismatch);
-    top->InsertHandle(new KEFOHandle("ZBDD", 4));
-    top->InsertHandle(new KEFOHandle("BDD", 8));
-    top->InsertHandle(new KEFOHandle("system", 1));
-    top->InsertHandle(new KEFOHandle("BDT", 2));
+    const std::pair<const char*, int> handles[] = {{"ZBDD", 4}, {"BDD", 8}, {"system", 1}, {"BDT", 2}};
+    for (const auto& handle : handles) top->InsertHandle(new KEFOHandle(handle.first, handle.second));
     model->LookForVariable("sub.c", mismatch)->InsertHandle(new KEFOHandle("mine", 8));
     model->LookForVariable("b", mismatch)->InsertHandle(new KEFOHandle("other", 4));
-    std::string output = directory.File("handles.txt");
-    Execute("print handles output = \"" + output + "\";");
-    EXPECT_EQ(kefotest::ReadFile(output),
-              "top\tBDD\tBDD\ntop\tBDT\tBDT\ntop\tZBDD\tZBDD\ntop\tsystem\tsystem\n"
-              "b\tother\tZBDD\nsub.c\tmine\tBDD\n");
-    // Without handles the file is emptied.
-    Execute("reset target-model;");
-    EXPECT_EQ(engine.interpreter->GetTargetModel(), nullptr);
+    const std::string print = "print handles output = \"" + directory.File("handles.txt") + "\";";
+    Execute(print);
+    EXPECT_EQ(kefotest::ReadFile(directory.File("handles.txt")),
+              "top\tBDD\tBDD\ntop\tBDT\tBDT\ntop\tZBDD\tZBDD\ntop\tsystem\tsystem\nb\tother\tZBDD\nsub.c\tmine\tBDD\n");
     BuildTargetModel();
-    Execute("print handles output = \"" + output + "\";");
-    EXPECT_EQ(kefotest::ReadFile(output), "");
+    Execute(print);
+    EXPECT_EQ(kefotest::ReadFile(directory.File("handles.txt")), "");
 }
 
+// A target model that is the source model survives its reset; a load drops
+// the target model (but for a format that reads nothing), installing a new
+// one deletes the previous one.
 TEST_F(GettersTest, TargetModelsAndLoads) {
     kefotest::TemporaryDirectory directory;
     KEFOInterpreter* interpreter = engine.interpreter.get();
-    std::string model = directory.File("m.sbe");
-    kefotest::WriteFile(model, "gate top = a or b;\n");
-    std::string printed = directory.File("printed.sbe");
-    // A target model that is the source model survives its reset.
-    Execute("load model \"" + model + "\";");
+    const std::string load = "load model \"" + directory.File("m.sbe") + "\"";
+    kefotest::WriteFile(directory.File("m.sbe"), "gate top = a or b;\n");
+    Execute(load + ";");
     interpreter->SetTargetModel(interpreter->GetSourceModel());
-    Execute("print target-model output = \"" + printed + "\";\nreset target-model;\n");
-    EXPECT_EQ(kefotest::ReadFile(printed), "gate top = a or b;\n");
+    Execute("print target-model output = \"" + directory.File("printed.sbe") + "\";\nreset target-model;\n");
+    EXPECT_EQ(kefotest::ReadFile(directory.File("printed.sbe")), "gate top = a or b;\n");
     EXPECT_EQ(interpreter->GetTargetModel(), nullptr);
-    ASSERT_NE(interpreter->GetSourceModel(), nullptr);
     EXPECT_EQ(interpreter->GetSourceModel()->GetNumberOfDeclarations(), 1);
-    // A load drops the target model.
     BuildTargetModel();
-    Execute("load model \"" + model + "\" format = vorlek;");
+    Execute(load + " format = vorlek;");
     EXPECT_NE(interpreter->GetTargetModel(), nullptr);
-    Execute("load model \"" + model + "\";");
+    Execute(load + ";");
     EXPECT_EQ(interpreter->GetTargetModel(), nullptr);
-    // Reset makes a new empty source model.
     interpreter->SetTargetModel(interpreter->GetSourceModel());
     Execute("reset model;");
     EXPECT_EQ(interpreter->GetTargetModel(), nullptr);
     EXPECT_EQ(interpreter->GetSourceModel()->GetNumberOfDeclarations(), 0);
+    BuildTargetModel();
+    BuildTargetModel();
     int errors = 0;
-    // Installing a new target model deletes the previous one.
-    BuildTargetModel();
-    BuildTargetModel();
     interpreter->Reset(errors);
     EXPECT_EQ(errors, 0);
     EXPECT_EQ(interpreter->GetTargetModel(), nullptr);
@@ -482,14 +432,13 @@ TEST_F(GettersTest, SettingTheSeedRestartsTheDraws) {
 
 TEST_F(GettersTest, DeclarationsAsOpenPSAElements) {
     kefotest::TemporaryDirectory directory;
-    std::string path = directory.File("m.sbe");
-    kefotest::WriteFile(path, "gate top = a or b;\nbasic-event a = 0.01;\nparameter p = 0.5;\n");
-    Execute("load model \"" + path + "\";");
+    kefotest::WriteFile(directory.File("m.sbe"), "gate top = a or b;\nbasic-event a = 0.01;\nparameter p = 0.5;\n");
+    Execute("load model \"" + directory.File("m.sbe") + "\";");
     KEFOModel* model = engine.interpreter->GetSourceModel();
     bool mismatch = false;
     PLOVStringStream stream;
-    engine.interpreter->PrintVariableDeclaration(model->LookForVariable("top", mismatch), &stream);
-    engine.interpreter->PrintVariableDeclaration(model->LookForVariable("a", mismatch), &stream);
+    for (const char* name : {"top", "a"})
+        engine.interpreter->PrintVariableDeclaration(model->LookForVariable(name, mismatch), &stream);
     engine.interpreter->PrintParameterDeclaration(model->LookForParameter("p", mismatch), &stream);
     engine.interpreter->PrintVariableDeclaration(nullptr, &stream);
     EXPECT_EQ(stream.GetText(),

@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -37,25 +38,21 @@ struct Reference {
     double exact = 0, rea = -1, mcub = -1;
 };
 
-std::vector<std::string> Cells(const std::string& line) {
-    std::vector<std::string> cells;
-    std::stringstream ss(line.substr(1));
-    std::string cell;
-    while (std::getline(ss, cell, '|')) {
-        const std::size_t a = cell.find_first_not_of(' ');
-        const std::size_t b = cell.find_last_not_of(' ');
-        cells.push_back(a == std::string::npos ? "" : cell.substr(a, b - a + 1));
-    }
-    return cells;
-}
-
+// The rows of the table of REFERENCE.md: model | #MCS | per order | exact |
+// REA | MCUB | ...
 std::vector<Reference> ReadReferences() {
     std::ifstream in(std::string(KEFO_TEST_DATA_DIR) + "/models/REFERENCE.md");
     std::vector<Reference> references;
     std::string line;
     while (std::getline(in, line)) {
         if (line.size() < 2 || line[0] != '|') continue;
-        const std::vector<std::string> cells = Cells(line);
+        std::vector<std::string> cells;
+        std::stringstream ss(line.substr(1));
+        std::string cell;
+        while (std::getline(ss, cell, '|')) {
+            const std::size_t a = cell.find_first_not_of(' ');
+            cells.push_back(a == std::string::npos ? "" : cell.substr(a, cell.find_last_not_of(' ') - a + 1));
+        }
         if (cells.size() < 7 || cells[0] == "model" || cells[0].empty() || cells[0][0] == '-') continue;
         Reference r;
         r.model = cells[0];
@@ -72,12 +69,12 @@ std::vector<Reference> ReadReferences() {
     return references;
 }
 
+// The first gate of a model file.
 std::string TopEvent(const std::string& path) {
     const std::string text = kefotest::ReadFile(path);
-    const std::string key = "<define-gate name=\"";
-    const std::size_t at = text.find(key);
+    const std::size_t at = text.find("<define-gate name=\"");
     if (at == std::string::npos) return "";
-    const std::size_t start = at + key.size();
+    const std::size_t start = at + std::strlen("<define-gate name=\"");
     return text.substr(start, text.find('"', start) - start);
 }
 
@@ -85,14 +82,6 @@ std::string TopEvent(const std::string& path) {
 double LastValue(const std::string& report) {
     const std::size_t tab = report.rfind('\t');
     return tab == std::string::npos ? -1.0 : std::atof(report.c_str() + tab + 1);
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::stringstream ss(text);
-    std::string line;
-    while (std::getline(ss, line)) lines.push_back(line);
-    return lines;
 }
 
 class ReferenceModels : public commandstest::ScriptTest {};
@@ -110,19 +99,15 @@ TEST_F(ReferenceModels, EveryModelAgreesWithTheReference) {
         const std::string path = std::string(KEFO_TEST_DATA_DIR) + "/models/" + r.model + ".xml";
         const std::string top = TopEvent(path);
         ASSERT_FALSE(top.empty());
-        const std::string script = "load model \"" + path + "\" format = open-psa;\n" +
-                                   "build BDD " + top + ";\n" +
-                                   "build ZBDD-from-BDD " + top + ";\n" +
-                                   "compute probability " + top + " source-handle = BDD output = \"exact.txt\";\n" +
-                                   "compute probability " + top +
-                                   " source-handle = ZBDD quantification-method = REA output = \"rea.txt\";\n" +
-                                   "compute probability " + top +
-                                   " source-handle = ZBDD quantification-method = MCUB output = \"mcub.txt\";\n" +
-                                   "compute orders " + top + " output = \"orders.txt\";\n" +
-                                   "print minimal-cutsets " + top + " output = \"cutsets.txt\";\n";
-        ASSERT_EQ(0, Run(script)) << err;
-        const double exact = LastValue(File("exact.txt"));
-        EXPECT_NEAR(r.exact, exact, 1e-4 * r.exact);
+        const std::string load = "load model \"" + path + "\" format = open-psa;\n";
+        const std::string probability = "compute probability " + top + " source-handle = ";
+        ASSERT_EQ(0, Run(load + "build BDD " + top + ";\nbuild ZBDD-from-BDD " + top + ";\n" + probability +
+                         "BDD output = \"exact.txt\";\n" + probability +
+                         "ZBDD quantification-method = REA output = \"rea.txt\";\n" + probability +
+                         "ZBDD quantification-method = MCUB output = \"mcub.txt\";\ncompute orders " + top +
+                         " output = \"orders.txt\";\nprint minimal-cutsets " + top + " output = \"cutsets.txt\";\n"))
+            << err;
+        EXPECT_NEAR(r.exact, LastValue(File("exact.txt")), 1e-4 * r.exact);
         if (r.rea >= 0) {
             EXPECT_NEAR(r.rea, LastValue(File("rea.txt")), 1e-4 * r.rea);
         }
@@ -131,13 +116,14 @@ TEST_F(ReferenceModels, EveryModelAgreesWithTheReference) {
         }
 
         // The orders: every order from 1 to the highest, then the total.
-        const std::vector<std::string> orders = Lines(File("orders.txt"));
+        std::vector<std::string> orders;
+        std::stringstream report(File("orders.txt"));
+        for (std::string line; std::getline(report, line);) orders.push_back(line);
         std::size_t highest = r.perOrder.size();
         while (highest > 0 && r.perOrder[highest - 1] == 0) --highest;
         ASSERT_EQ(4 + highest, orders.size());
-        EXPECT_EQ("variable\t" + top, orders[0]);
-        EXPECT_EQ("source-handle\tZBDD", orders[1]);
-        EXPECT_EQ("order\t#MCS", orders[2]);
+        EXPECT_EQ((std::vector<std::string>{"variable\t" + top, "source-handle\tZBDD", "order\t#MCS"}),
+                  std::vector<std::string>(orders.begin(), orders.begin() + 3));
         for (std::size_t k = 1; k <= highest; ++k)
             EXPECT_EQ(std::to_string(k) + "\t" + std::to_string(r.perOrder[k - 1]), orders[2 + k]);
         EXPECT_EQ("total\t" + std::to_string(static_cast<long>(r.cutsets)), orders.back());
@@ -164,11 +150,11 @@ TEST_F(ReferenceModels, EveryModelAgreesWithTheReference) {
 TEST_F(ReferenceModels, Cea9601UpToOrderThree) {
     const std::string path = std::string(KEFO_TEST_DATA_DIR) + "/models/cea9601.xml";
     const std::string top = TopEvent(path);
-    const std::string script = "load model \"" + path + "\" format = open-psa;\n" + "build BDD " + top + ";\n" +
-                               "build WZBDD-from-BDD " + top + " maximum-order = 3;\n" +
-                               "compute number-of-products " + top + " source-handle = ZBDD output = \"count.txt\";\n" +
-                               "compute probability " + top + " source-handle = BDD output = \"exact.txt\";\n";
-    ASSERT_EQ(0, Run(script)) << err;
+    ASSERT_EQ(0, Run("load model \"" + path + "\" format = open-psa;\nbuild BDD " + top + ";\nbuild WZBDD-from-BDD " +
+                     top + " maximum-order = 3;\ncompute number-of-products " + top +
+                     " source-handle = ZBDD output = \"count.txt\";\ncompute probability " + top +
+                     " source-handle = BDD output = \"exact.txt\";\n"))
+        << err;
     EXPECT_EQ("variable\t" + top + "\nsource-handle\tZBDD\nnumber-of-products\t1144\n", File("count.txt"));
     EXPECT_NEAR(0.00148409, LastValue(File("exact.txt")), 1e-4 * 0.00148409);
 }

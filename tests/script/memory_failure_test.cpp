@@ -62,47 +62,41 @@ protected:
 };
 }  // namespace
 
-TEST_F(MemoryFailureTest, SuccessfulScript) {
-    int failures = FailEverywhere(
-        "// settings, values, a conditional and a loop\n"
-        "set option output \"memory.txt\";\n"
-        "x == [1, 2.5, \"text\", 'q, range(1, 5, 1), if true max(1, 2) else 0];\n"
-        "maximum-order == 3 + 4;\n"
-        "if x == x { y == \"a\"; z == mean(1, 2); } else skip;\n"
-        "while false skip;\n"
-        "print option maximum-order;\n"
-        "print options mode = append;\n",
-        0, "", "memory.txt");
-    RecordProperty("allocation_points", failures);
-    EXPECT_GT(failures, 200);
-}
-
-TEST_F(MemoryFailureTest, ScriptWithASyntaxError) {
-    std::string path = directory.File("script.kefo");
-    int failures = FailEverywhere("x == [1, 2];\ny = 3;\n", 1,
-                                  "ERROR code: 10093 file: " + path + " line: 2 column: 3\nA '==' was expected.\n---\n\n");
-    RecordProperty("allocation_points", failures);
-    EXPECT_GT(failures, 100);
-}
-
-TEST_F(MemoryFailureTest, ScriptWithARunTimeError) {
-    int failures = FailEverywhere("output == 1; mode == 2; print options;\n", 2,
-                                  "ERROR code: 11306\nThe value of option output must be a string.\n---\n\n"
-                                  "ERROR code: 11305\nThe value of option mode must be an identifier.\n---\n\n");
-    RecordProperty("allocation_points", failures);
-    EXPECT_GT(failures, 100);
-}
-
-// The load, set, reset and print commands (the reading of models is left to
-// the tests of the readers).
-TEST_F(MemoryFailureTest, ScriptOfCommands) {
+// A successful script (settings, values, a conditional and a loop), one with
+// a syntax error, one with errors at run time and one of the load, set,
+// reset and print commands (the reading of models is left to the tests of
+// the readers).
+TEST_F(MemoryFailureTest, EveryAllocationPointOfAScript) {
+    struct Case {
+        std::string script;
+        int errors;
+        std::string err;
+        std::string output;
+        int minimumOfPoints;
+    };
     Write("inner.kefo", "set option maximum-order 7;\nprint option maximum-order mode = append;\n");
-    int failures = FailEverywhere(
-        "set randomizer-seed 3;\nprint randomizer-seed;\nset option mission-time [1, 2];\n"
-        "load script \"inner.kefo\";\nreset model;\nreset target-model;\nprint options mode = append;\n"
-        "print model mode = append;\nprint model format = open-psa mode = append;\nprint nothing;\n",
-        1, "ERROR code: 11210 file: " + directory.File("script.kefo") +
-               " line: 10\nInvalid value nothing of argument 1.\n---\n\n");
-    RecordProperty("allocation_points", failures);
-    EXPECT_GT(failures, 100);
+    const std::string path = directory.File("script.kefo");
+    const Case cases[] = {
+        {"set option output \"memory.txt\";\n"
+         "x == [1, 2.5, \"text\", 'q, range(1, 5, 1), if true max(1, 2) else 0];\n"
+         "maximum-order == 3 + 4;\nif x == x { y == \"a\"; z == mean(1, 2); } else skip;\nwhile false skip;\n"
+         "print option maximum-order;\nprint options mode = append;\n",
+         0, "", "memory.txt", 200},
+        {"x == [1, 2];\ny = 3;\n", 1,
+         "ERROR code: 10093 file: " + path + " line: 2 column: 3\nA '==' was expected.\n---\n\n", "results.txt", 100},
+        {"output == 1; mode == 2; print options;\n", 2,
+         "ERROR code: 11306\nThe value of option output must be a string.\n---\n\n"
+         "ERROR code: 11305\nThe value of option mode must be an identifier.\n---\n\n",
+         "results.txt", 100},
+        {"set randomizer-seed 3;\nprint randomizer-seed;\nset option mission-time [1, 2];\n"
+         "load script \"inner.kefo\";\nreset model;\nreset target-model;\nprint options mode = append;\n"
+         "print model mode = append;\nprint model format = open-psa mode = append;\nprint nothing;\n",
+         1, "ERROR code: 11210 file: " + path + " line: 10\nInvalid value nothing of argument 1.\n---\n\n",
+         "results.txt", 100},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        int failures = FailEverywhere(c.script, c.errors, c.err, c.output);
+        EXPECT_GT(failures, c.minimumOfPoints);
+    }
 }

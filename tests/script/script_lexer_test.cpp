@@ -58,57 +58,67 @@ const int name = Lexer::Identifier;
 const int rejected = Lexer::Rejected;
 }  // namespace
 
-TEST(ScriptLexer, PunctuationAndOperators) {
-    EXPECT_EQ(Kinds("# ' ( ) * + , - : ; [ ] { } /"),
-              (std::vector<int>{'#', '\'', '(', ')', '*', '+', ',', '-', ':', ';', '[', ']', '{', '}', '/'}));
-    EXPECT_EQ(Kinds("== = <= < >= > != !"),
-              (std::vector<int>{Lexer::EqualEqual, '=', Lexer::LessEqual, '<', Lexer::GreaterEqual, '>',
-                                Lexer::NotEqual, Lexer::Rejected}));
-    // "===" is "==" then "=".
-    EXPECT_EQ(Kinds("==="), (std::vector<int>{Lexer::EqualEqual, '='}));
-    EXPECT_EQ(Kinds("a/b"), (std::vector<int>{Lexer::Identifier, '/', Lexer::Identifier}));
-}
-
-TEST(ScriptLexer, IdentifiersKeepHyphensAndKeywordsMatchWholeText) {
-    // Keywords are case-sensitive ("If").
-    EXPECT_EQ(Kinds("minimum-probability a-1 _x if iffy If elif max log10 true"),
-              (KindList{name, name, name, KEFOScriptParser::KeywordIf, name, name, KEFOScriptParser::KeywordElif,
-                        KEFOScriptParser::KeywordMax, KEFOScriptParser::KeywordLog10, KEFOScriptParser::KeywordTrue}));
-    EXPECT_EQ(Texts("minimum-probability a-1"), (Words{"minimum-probability", "a-1"}));
-    // A subtraction between names needs blanks.
-    EXPECT_EQ(Kinds("a - b"), (KindList{name, '-', name}));
-}
-
-TEST(ScriptLexer, Paths) {
-    EXPECT_EQ(Kinds("block.sub.event if.x a-b._c"), (KindList{Lexer::Path, Lexer::Path, Lexer::Path}));
-    EXPECT_EQ(Texts("block.sub.event if.x a-b._c"), (Words{"block.sub.event", "if.x", "a-b._c"}));
-    // A dot followed by anything but a name start is rejected.
-    EXPECT_EQ(Kinds("a. b a.1"), (KindList{rejected, name, rejected, Lexer::Integer}));
-    EXPECT_EQ(Texts("a. b a.1"), (Words{"a.", "b", "a.", "1"}));
-}
-
-TEST(ScriptLexer, Numbers) {
-    EXPECT_EQ(Kinds("12 1.5 1e5 1.5E-3 2e+7 0.25e1"),
-              (KindList{Lexer::Integer, Lexer::Real, Lexer::Real, Lexer::Real, Lexer::Real, Lexer::Real}));
-    EXPECT_EQ(Texts("1.5E-3"), (Words{"1.5E-3"}));
+// The kinds of the tokens of each text, and their texts when given.
+TEST(ScriptLexer, KindsAndTexts) {
+    struct Case {
+        std::string text;
+        KindList kinds;
+        Words texts;
+        bool keepComments;
+    };
+    const int eq = Lexer::EqualEqual, real = Lexer::Real, integer = Lexer::Integer, path = Lexer::Path;
+    const int string = Lexer::String;
+    const Case cases[] = {
+        {"# ' ( ) * + , - : ; [ ] { } /",
+         {'#', '\'', '(', ')', '*', '+', ',', '-', ':', ';', '[', ']', '{', '}', '/'}, {}, false},
+        {"== = <= < >= > != !",
+         {eq, '=', Lexer::LessEqual, '<', Lexer::GreaterEqual, '>', Lexer::NotEqual, rejected}, {}, false},
+        // "===" is "==" then "="; a subtraction between names needs blanks.
+        {"===", {eq, '='}, {}, false},
+        {"a/b", {name, '/', name}, {}, false},
+        {"a - b", {name, '-', name}, {}, false},
+        // Keywords match the whole text, case-sensitively ("If").
+        {"minimum-probability a-1 _x if iffy If elif max log10 true",
+         {name, name, name, KEFOScriptParser::KeywordIf, name, name, KEFOScriptParser::KeywordElif,
+          KEFOScriptParser::KeywordMax, KEFOScriptParser::KeywordLog10, KEFOScriptParser::KeywordTrue},
+         {"minimum-probability", "a-1", "_x", "if", "iffy", "If", "elif", "max", "log10", "true"}, false},
+        {"block.sub.event if.x a-b._c", {path, path, path}, {"block.sub.event", "if.x", "a-b._c"}, false},
+        // A dot followed by anything but a name start is rejected.
+        {"a. b a.1", {rejected, name, rejected, integer}, {"a.", "b", "a.", "1"}, false},
+        // A sign is never part of a number.
+        {"12 1.5 1e5 1.5E-3 2e+7 0.25e1 -3 12abc", {integer, real, real, real, real, real, '-', integer, integer, name},
+         {"12", "1.5", "1e5", "1.5E-3", "2e+7", "0.25e1", "-", "3", "12", "abc"}, false},
+        {"\"abc\" \"\" \"two\nlines\" \"a//b /*c*/\"", {string, string, string, string},
+         {"abc", "", "two\nlines", "a//b /*c*/"}, false},
+        {"\"\"\"text with \"quotes\" \"\" inside\"\"\" x", {Lexer::TripleQuotedText, name},
+         {"text with \"quotes\" \"\" inside", "x"}, false},
+        {"\"\"\" never closed \"\"", {rejected}, {"\"\"\""}, false},
+        {"a // rest of line ; ;\nb /* block\n ; */ c /**/ d", {name, name, name, name}, {}, false},
+        {"a // line\n/* block */ b /***/", {name, Lexer::LineComment, Lexer::BlockComment, name, Lexer::BlockComment},
+         {"a", " line", " block ", "b", "*"}, true},
+        // Byte FF ends the input, inside a string too (which is then
+        // unterminated).
+        {"a b\xFF c d", {name, name}, {"a", "b"}, false},
+        {"\"ab\xFF cd\"", {rejected}, {}, false},
+        // Other characters are rejected one by one; NUL is one of them.
+        {std::string("$ @\x01 \xC3\xA9", 7), {rejected, rejected, rejected, rejected, rejected},
+         {"$", "@", "\\x01", "\\xC3", "\\xA9"}, false},
+        {std::string("a\0b", 3), {name, rejected, name}, {}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(Kinds(c.text, c.keepComments), c.kinds);
+        if (!c.texts.empty()) {
+            EXPECT_EQ(Texts(c.text, c.keepComments), c.texts);
+        }
+    }
     // Malformed fractions and exponents are rejected tokens.
     for (const char* bad : {"1.", "1.x", "1e", "1e+", "3E-x"}) {
         std::vector<int> kinds = Kinds(bad);
         ASSERT_FALSE(kinds.empty()) << bad;
         EXPECT_EQ(kinds[0], rejected) << bad;
     }
-    // A sign is never part of a number.
-    EXPECT_EQ(Kinds("-3"), (KindList{'-', Lexer::Integer}));
-    EXPECT_EQ(Kinds("12abc"), (KindList{Lexer::Integer, name}));
-}
-
-TEST(ScriptLexer, Strings) {
-    const std::string text = "\"abc\" \"\" \"two\nlines\" \"a//b /*c*/\"";
-    EXPECT_EQ(Kinds(text), (KindList{Lexer::String, Lexer::String, Lexer::String, Lexer::String}));
-    EXPECT_EQ(Texts(text), (Words{"abc", "", "two\nlines", "a//b /*c*/"}));
-    EXPECT_EQ(Scan(text)[2].line, 2);  // the line where the token ended
-    EXPECT_EQ(Kinds("\"\"\"text with \"quotes\" \"\" inside\"\"\" x"), (KindList{Lexer::TripleQuotedText, name}));
-    EXPECT_EQ(Texts("\"\"\"text with \"quotes\" \"\" inside\"\"\""), (Words{"text with \"quotes\" \"\" inside"}));
+    EXPECT_EQ(Scan("\"abc\" \"two\nlines\"")[1].line, 2);  // the line where the token ended
 }
 
 TEST(ScriptLexer, UnterminatedStringsAndCommentsAreRejectedAtTheirOpening) {
@@ -123,28 +133,6 @@ TEST(ScriptLexer, UnterminatedStringsAndCommentsAreRejectedAtTheirOpening) {
     EXPECT_EQ(tokens[1].kind, rejected);
     EXPECT_EQ(tokens[1].text, "/*");
     EXPECT_EQ(tokens[1].column, 4);
-    EXPECT_EQ(Texts("\"\"\" never closed \"\""), (Words{"\"\"\""}));
-}
-
-TEST(ScriptLexer, CommentsAreSkippedUnlessKept) {
-    EXPECT_EQ(Kinds("a // rest of line ; ;\nb /* block\n ; */ c /**/ d"), (KindList{name, name, name, name}));
-    const std::string text = "a // line\n/* block */ b /***/";
-    EXPECT_EQ(Kinds(text, true), (KindList{name, Lexer::LineComment, Lexer::BlockComment, name, Lexer::BlockComment}));
-    EXPECT_EQ(Texts(text, true), (Words{"a", " line", " block ", "b", "*"}));
-}
-
-TEST(ScriptLexer, ByteFFEndsTheInput) {
-    EXPECT_EQ(Texts(std::string("a b\xFF c d")), (Words{"a", "b"}));
-    // Inside a string too: the string is then unterminated.
-    EXPECT_EQ(Kinds(std::string("\"ab\xFF cd\"")), (KindList{rejected}));
-}
-
-TEST(ScriptLexer, OtherCharactersAreRejectedOneByOne) {
-    const std::string text("$ @\x01 \xC3\xA9", 7);
-    EXPECT_EQ(Kinds(text), (KindList{rejected, rejected, rejected, rejected, rejected}));
-    EXPECT_EQ(Texts(text), (Words{"$", "@", "\\x01", "\\xC3", "\\xA9"}));
-    // A NUL byte is a character like any other.
-    EXPECT_EQ(Kinds(std::string("a\0b", 3)), (KindList{name, rejected, name}));
 }
 
 TEST(ScriptLexer, PositionsAreTheColumnReachedAtTheEndOfTheToken) {
@@ -154,43 +142,3 @@ TEST(ScriptLexer, PositionsAreTheColumnReachedAtTheEndOfTheToken) {
               (std::vector<std::pair<int, int>>{{1, 1}, {1, 3}, {1, 5}, {1, 6}, {2, 7}, {2, 10}, {2, 15}}));
 }
 
-TEST(ScriptLexer, TokensAreKeptAndTheEndRepeats) {
-    KEFOScriptParser parser(nullptr);
-    KEFOScriptLexer* lexer = parser.GetLexer();
-    std::string text = "a b c";
-    FILE* file = fmemopen(&text[0], text.size(), "r");
-    lexer->Initialize("t", file);
-    EXPECT_EQ(lexer->GetToken(2)->GetText(), "c");
-    EXPECT_EQ(lexer->GetToken(0)->GetText(), "a");  // stepping back
-    EXPECT_EQ(lexer->GetToken(3)->GetKind(), Lexer::EndOfInput);
-    EXPECT_EQ(lexer->GetToken(50), lexer->GetToken(3));
-    EXPECT_EQ(lexer->GetNumberOfTokens(), 4);
-    EXPECT_STREQ(lexer->GetToken(0)->GetFileName(), "t");
-    lexer->Finalize();
-    std::fclose(file);
-    EXPECT_EQ(lexer->GetNumberOfTokens(), 0);
-}
-
-TEST(ScriptLexer, SavedStateComesBack) {
-    KEFOScriptParser parser(nullptr);
-    KEFOScriptLexer* lexer = parser.GetLexer();
-    std::string outer = "one two three";
-    std::string inner = "four";
-    FILE* outerFile = fmemopen(&outer[0], outer.size(), "r");
-    FILE* innerFile = fmemopen(&inner[0], inner.size(), "r");
-    lexer->Initialize("outer", outerFile);
-    EXPECT_EQ(lexer->GetToken(0)->GetText(), "one");
-    KEFOScriptLexer::State saved;
-    lexer->SaveState(saved);
-    lexer->Initialize("inner", innerFile);
-    EXPECT_EQ(lexer->GetToken(0)->GetText(), "four");
-    EXPECT_EQ(lexer->GetToken(1)->GetKind(), Lexer::EndOfInput);
-    lexer->Finalize();
-    lexer->RestoreState(saved);
-    EXPECT_EQ(lexer->GetToken(1)->GetText(), "two");
-    EXPECT_EQ(lexer->GetToken(2)->GetText(), "three");
-    EXPECT_STREQ(lexer->GetToken(2)->GetFileName(), "outer");
-    lexer->Finalize();
-    std::fclose(outerFile);
-    std::fclose(innerFile);
-}

@@ -46,27 +46,35 @@ protected:
 };
 }  // namespace
 
-TEST_F(ScriptParserTest, EmptyAndBlankFilesGiveEmptyScripts) {
-    EXPECT_EQ(Parse(""), "");
-    EXPECT_EQ(errors, 0);
-    EXPECT_EQ(Parse("  // only a comment\n /* and another */\n\n"), "");
-    EXPECT_EQ(errors, 0);
-    EXPECT_EQ(engine.Messages(), "");
-}
-
-TEST_F(ScriptParserTest, BuiltinCommandsTakeArgumentsAndOptions) {
-    EXPECT_EQ(Parse("print a-b;"), "C1:print[4:a-b]");
-    EXPECT_EQ(Parse("print a - b;"), "C1:print[17(4:a,4:b)]");
-    EXPECT_EQ(Parse("print a - b - c;"), "C1:print[17(4:a,4:b),15(4:c)]");
-    EXPECT_EQ(Parse("skip;"), "C1:skip[]");
-    EXPECT_EQ(Parse("test 1 \"two\" three.four;"), "C1:test[2:1,5:\"two\",4:three.four]");
-    EXPECT_EQ(Parse("build BDT top output = \"f.txt\" mode = append maximum-order = 3 + 1;"),
-              "C1:build[4:BDT,4:top]<maximum-order=16(2:3,2:1);mode=4:append;output=5:\"f.txt\";>");
-    // The same option twice keeps the last value.
-    EXPECT_EQ(Parse("set a m = 1 m = 2;"), "C1:set[4:a]<m=2:2;>");
-    // An identifier followed by "==" is an argument.
-    EXPECT_EQ(Parse("print a == b;"), "C1:print[9(4:a,4:b)]");
-    EXPECT_EQ(errors, 0);
+// The command trees of scripts; an else belongs to the innermost open
+// conditional, the same option twice keeps the last value, an identifier
+// followed by "==" is an argument.
+TEST_F(ScriptParserTest, CommandTrees) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"", ""},
+        {"  // only a comment\n /* and another */\n\n", ""},
+        {"print a-b;", "C1:print[4:a-b]"},
+        {"print a - b;", "C1:print[17(4:a,4:b)]"},
+        {"print a - b - c;", "C1:print[17(4:a,4:b),15(4:c)]"},
+        {"skip;", "C1:skip[]"},
+        {"test 1 \"two\" three.four;", "C1:test[2:1,5:\"two\",4:three.four]"},
+        {"build BDT top output = \"f.txt\" mode = append maximum-order = 3 + 1;",
+         "C1:build[4:BDT,4:top]<maximum-order=16(2:3,2:1);mode=4:append;output=5:\"f.txt\";>"},
+        {"set a m = 1 m = 2;", "C1:set[4:a]<m=2:2;>"},
+        {"print a == b;", "C1:print[9(4:a,4:b)]"},
+        {"if x > 0 print x; else print y;", "C4[]{C3[12(4:x,2:0)]{C1:print[4:x]}C1:print[4:y]}"},
+        {"if a skip; elif b test; elif c {} else { x == 1; y == 2; }",
+         "C4[]{C3[4:a]{C1:skip[]}C3[4:b]{C1:test[]}C3[4:c]{C6[]}C6[]{C2[0:x,2:1]C2[0:y,2:2]}}"},
+        {"if a if b skip; else test;", "C4[]{C3[4:a]{C4[]{C3[4:b]{C1:skip[]}C1:test[]}}}"},
+        {"while false { skip; }", "C5[1:false]{C6[]{C1:skip[]}}"},
+        {"while 1 < 2 skip;", "C5[11(2:1,2:2)]{C1:skip[]}"},
+        {"{ { } }", "C6[]{C6[]}"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Parse(c.first), c.second) << c.first;
+        EXPECT_EQ(errors, 0) << c.first;
+        EXPECT_EQ(engine.Messages(), "") << c.first;
+    }
 }
 
 // A command spread over lines is at the line of its first token.
@@ -77,19 +85,6 @@ TEST_F(ScriptParserTest, CommandsRememberFileAndLineOfTheirFirstToken) {
     EXPECT_EQ(root->GetChild(1)->GetLineNumber(), 3);
     EXPECT_STREQ(root->GetChild(1)->GetFileName(), "test.kefo");
     EXPECT_EQ(root->GetChild(2)->GetChild(1)->GetChild(1)->GetLineNumber(), 6);
-}
-
-TEST_F(ScriptParserTest, ConditionalsLoopsAndBlocks) {
-    EXPECT_EQ(Parse("if x > 0 print x; else print y;"),
-              "C4[]{C3[12(4:x,2:0)]{C1:print[4:x]}C1:print[4:y]}");
-    EXPECT_EQ(Parse("if a skip; elif b test; elif c {} else { x == 1; y == 2; }"),
-              "C4[]{C3[4:a]{C1:skip[]}C3[4:b]{C1:test[]}C3[4:c]{C6[]}C6[]{C2[0:x,2:1]C2[0:y,2:2]}}");
-    // An else belongs to the innermost open conditional.
-    EXPECT_EQ(Parse("if a if b skip; else test;"), "C4[]{C3[4:a]{C4[]{C3[4:b]{C1:skip[]}C1:test[]}}}");
-    EXPECT_EQ(Parse("while false { skip; }"), "C5[1:false]{C6[]{C1:skip[]}}");
-    EXPECT_EQ(Parse("while 1 < 2 skip;"), "C5[11(2:1,2:2)]{C1:skip[]}");
-    EXPECT_EQ(Parse("{ { } }"), "C6[]{C6[]}");
-    EXPECT_EQ(errors, 0);
 }
 
 // The trees of expressions: the binding levels (a subtraction or a division
@@ -166,15 +161,11 @@ TEST_F(ScriptParserTest, SyntaxErrorsAreReportedAtTheOffendingToken) {
     }
 }
 
-TEST_F(ScriptParserTest, TheFirstErrorStopsTheParse) {
-    Parse("x == 1;\ny = 2;\nz == 3;\nw = ;");
+// The first error stops the parse: commands before it are kept, nothing
+// after it. Byte FF ends the script.
+TEST_F(ScriptParserTest, TheFirstErrorAndByteFFStopTheParse) {
+    EXPECT_EQ(Parse("x == 1;\ny = 2;\nz == 3;\nw = ;"), "C2[0:x,2:1]");
     EXPECT_EQ(errors, 1);
-    // Commands before the error are kept, nothing after it.
-    ASSERT_EQ(root->GetNumberOfChildren(), 1);
-    EXPECT_EQ(Dump(root->GetChild(1)), "C2[0:x,2:1]");
-}
-
-TEST_F(ScriptParserTest, ByteFFEndsTheScript) {
     EXPECT_EQ(Parse(std::string("x == 1;\xFF this is no script at all ((((")), "C2[0:x,2:1]");
     EXPECT_EQ(errors, 0);
     Parse(std::string("x == \xFF 1;"));
@@ -219,23 +210,6 @@ TEST(ScriptExpression, FunctorsAndTypesCorrespond) {
     for (int type = 0; type <= Expression::Case; ++type)
         EXPECT_EQ(Expression::GetTypeFromFunctor(Expression::GetFunctorFromType(type)), type);
     EXPECT_EQ(Expression::GetTypeFromFunctor("nothing"), -1);
-}
-
-// Arguments count from 1; an option keeps the last value given, a missing
-// value included.
-TEST(ScriptCommand, ArgumentsAndOptions) {
-    KEFOScriptCommand command(KEFOScriptCommand::BuiltinCommand);
-    command.AppendArgument(Expression::NewSymbol("a"));
-    EXPECT_EQ(command.GetArgument(0), nullptr);
-    EXPECT_EQ(command.GetArgument(2), nullptr);
-    EXPECT_STREQ(command.GetArgument(1)->GetValue().GetSymbol(), "a");
-    command.SetOption("o", Expression::NewInteger(1));
-    command.SetOption("o", Expression::NewInteger(5));
-    command.SetOption("p", nullptr);
-    EXPECT_EQ(command.GetNumberOfOptions(), 2);
-    EXPECT_EQ(command.LookForOption("o")->GetValue()->GetValue().GetInt(), 5);
-    EXPECT_EQ(command.LookForOption("p")->GetValue(), nullptr);
-    EXPECT_EQ(command.LookForOption("q"), nullptr);
 }
 
 TEST_F(ScriptParserTest, ScriptsCutAnywhereOrGarbageEndInOneCodedMessage) {

@@ -122,43 +122,38 @@ public:
     std::string path;
 };
 
-// Sends the standard output and error into files while it lives.
+// Sends the standard output (descriptor 1) and error (2) into files while
+// it lives.
 class Capture {
 public:
     explicit Capture(const std::string& directory)
-        : _outPath(directory + "/captured-stdout"), _errPath(directory + "/captured-stderr") {
-        std::fflush(stdout);
-        std::fflush(stderr);
-        _savedOut = dup(1);
-        _savedErr = dup(2);
-        int out = open(_outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        int err = open(_errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        dup2(out, 1);
-        dup2(err, 2);
-        close(out);
-        close(err);
+        : _paths{directory + "/captured-stdout", directory + "/captured-stderr"} {
+        std::fflush(nullptr);
+        for (int i = 0; i < 2; ++i) {
+            _saved[i] = dup(i + 1);
+            int file = open(_paths[i].c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            dup2(file, i + 1);
+            close(file);
+        }
     }
     ~Capture() { Stop(); }
     void Stop() {
-        if (_savedOut < 0) return;
-        std::fflush(stdout);
-        std::fflush(stderr);
-        dup2(_savedOut, 1);
-        dup2(_savedErr, 2);
-        close(_savedOut);
-        close(_savedErr);
-        _savedOut = _savedErr = -1;
-        out = ReadFile(_outPath);
-        err = ReadFile(_errPath);
+        if (_saved[0] < 0) return;
+        std::fflush(nullptr);
+        for (int i = 0; i < 2; ++i) {
+            dup2(_saved[i], i + 1);
+            close(_saved[i]);
+            _saved[i] = -1;
+        }
+        out = ReadFile(_paths[0]);
+        err = ReadFile(_paths[1]);
     }
     std::string out;
     std::string err;
 
 private:
-    std::string _outPath;
-    std::string _errPath;
-    int _savedOut = -1;
-    int _savedErr = -1;
+    std::string _paths[2];
+    int _saved[2] = {-1, -1};
 };
 
 // Runs the host program on a script; its standard output and error and its

@@ -6,6 +6,8 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -52,35 +54,43 @@ TEST(PLOVManagedValueTest, ScalarsLiveInTheValueAndCostNoAllocation) {
     EXPECT_EQ(PLOVMemoryManager::GetAllocationBalance(), 0);
 }
 
+struct BinaryCase {
+    Binary op;
+    V a, b, expected;
+};
+struct UnaryCase {
+    Unary op;
+    V a, expected;
+};
+
+void ExpectAll(const std::vector<BinaryCase>& cases) {
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE("row " + std::to_string(i) + ": " + cases[i].a.ToString() + ", " + cases[i].b.ToString());
+        EXPECT_TRUE(Same(Op(cases[i].op, cases[i].a, cases[i].b), cases[i].expected));
+    }
+}
+void ExpectAll(const std::vector<UnaryCase>& cases) {
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE("row " + std::to_string(i) + ": " + cases[i].a.ToString());
+        EXPECT_TRUE(Same(Op(cases[i].op, cases[i].a), cases[i].expected));
+    }
+}
+
+// Division always gives a Real; integers wrap on thirty-two bits; the
+// remainder keeps the sign of the dividend and refuses zero.
 TEST(PLOVManagedValueTest, ArithmeticKindsWrappingAndRemaindersFollowTheScriptRules) {
-    EXPECT_TRUE(Same(Op(&V::SetAdd, I(2), I(3)), I(5)));
-    EXPECT_TRUE(Same(Op(&V::SetAdd, I(2), D(3.5)), D(5.5)));
-    EXPECT_TRUE(Same(Op(&V::SetAdd, I(2), D(3.0)), D(5.0)));
-    EXPECT_TRUE(Same(Op(&V::SetDiv, I(4), I(2)), D(2.0)));  // division always gives a Real
-    EXPECT_TRUE(Same(Op(&V::SetDiv, I(7), I(2)), D(3.5)));
-    EXPECT_TRUE(Same(Op(&V::SetDiv, I(1), I(0)), V()));
-    EXPECT_TRUE(Same(Op(&V::SetDiv, D(1.0), D(-0.0)), V()));
-    EXPECT_TRUE(Same(Op(&V::SetPow, I(2), I(10)), D(1024.0)));
-    EXPECT_TRUE(Same(Op(&V::SetMul, I(6), I(7)), I(42)));
-    EXPECT_TRUE(Same(Op(&V::SetSub, I(6), D(0.5)), D(5.5)));
-    // Integers wrap on thirty-two bits.
-    EXPECT_TRUE(Same(Op(&V::SetAdd, I(INT_MAX), I(1)), I(INT_MIN)));
-    EXPECT_TRUE(Same(Op(&V::SetSub, I(INT_MIN), I(1)), I(INT_MAX)));
-    EXPECT_TRUE(Same(Op(&V::SetMul, I(65536), I(65536)), I(0)));
-    EXPECT_TRUE(Same(Op(&V::SetMul, I(INT_MAX), I(INT_MAX)), I(1)));
-    // The remainder keeps the sign of the dividend and refuses zero.
-    EXPECT_TRUE(Same(Op(&V::SetMod, I(7), I(3)), I(1)));
-    EXPECT_TRUE(Same(Op(&V::SetMod, I(-7), I(3)), I(-1)));
-    EXPECT_TRUE(Same(Op(&V::SetMod, I(7), I(-3)), I(1)));
-    EXPECT_TRUE(Same(Op(&V::SetMod, I(INT_MIN), I(-1)), I(0)));
-    EXPECT_TRUE(Same(Op(&V::SetMod, I(7), I(0)), V()));
-    EXPECT_TRUE(Same(Op(&V::SetMod, D(7.5), I(2)), D(1.5)));
-    EXPECT_TRUE(Same(Op(&V::SetMod, D(7.5), D(0.0)), V()));
-    EXPECT_TRUE(Same(Op(&V::SetNeg, I(4)), I(-4)));
-    EXPECT_TRUE(Same(Op(&V::SetNeg, D(4.0)), D(-4.0)));
-    EXPECT_TRUE(Same(Op(&V::SetNeg, I(INT_MIN)), I(INT_MIN)));
-    EXPECT_TRUE(Same(Op(&V::SetAbs, I(-3)), D(3.0)));
-    EXPECT_TRUE(Same(Op(&V::SetExp, I(0)), D(1.0)));
+    ExpectAll(std::vector<BinaryCase>{
+        {&V::SetAdd, I(2), I(3), I(5)}, {&V::SetAdd, I(2), D(3.5), D(5.5)}, {&V::SetAdd, I(2), D(3.0), D(5.0)},
+        {&V::SetDiv, I(4), I(2), D(2.0)}, {&V::SetDiv, I(7), I(2), D(3.5)}, {&V::SetDiv, I(1), I(0), V()},
+        {&V::SetDiv, D(1.0), D(-0.0), V()}, {&V::SetPow, I(2), I(10), D(1024.0)}, {&V::SetMul, I(6), I(7), I(42)},
+        {&V::SetSub, I(6), D(0.5), D(5.5)}, {&V::SetAdd, I(INT_MAX), I(1), I(INT_MIN)},
+        {&V::SetSub, I(INT_MIN), I(1), I(INT_MAX)}, {&V::SetMul, I(65536), I(65536), I(0)},
+        {&V::SetMul, I(INT_MAX), I(INT_MAX), I(1)}, {&V::SetMod, I(7), I(3), I(1)}, {&V::SetMod, I(-7), I(3), I(-1)},
+        {&V::SetMod, I(7), I(-3), I(1)}, {&V::SetMod, I(INT_MIN), I(-1), I(0)}, {&V::SetMod, I(7), I(0), V()},
+        {&V::SetMod, D(7.5), I(2), D(1.5)}, {&V::SetMod, D(7.5), D(0.0), V()}});
+    ExpectAll(std::vector<UnaryCase>{{&V::SetNeg, I(4), I(-4)}, {&V::SetNeg, D(4.0), D(-4.0)},
+                                     {&V::SetNeg, I(INT_MIN), I(INT_MIN)}, {&V::SetAbs, I(-3), D(3.0)},
+                                     {&V::SetExp, I(0), D(1.0)}});
     V r = I(INT_MAX);
     r.Inc();
     EXPECT_TRUE(Same(r, I(INT_MIN)));
@@ -99,12 +109,9 @@ TEST(PLOVManagedValueTest, DomainLimitedFunctionsGiveNilUnlessStrictlyPositive) 
         (r.*f)(D(2.5));
         EXPECT_TRUE(r.IsDouble());
     }
-    EXPECT_TRUE(Same(Op(&V::SetSqrt, I(16)), D(4.0)));
-    EXPECT_TRUE(Same(Op(&V::SetCeil, D(1.2)), D(2.0)));
-    EXPECT_TRUE(Same(Op(&V::SetFloor, D(1.8)), D(1.0)));
-    EXPECT_TRUE(Same(Op(&V::SetAsin, D(1.5)), V()));
-    EXPECT_TRUE(Same(Op(&V::SetAcos, I(1)), D(0.0)));
-    EXPECT_TRUE(Same(Op(&V::SetCosh, I(0)), D(1.0)));
+    ExpectAll(std::vector<UnaryCase>{{&V::SetSqrt, I(16), D(4.0)}, {&V::SetCeil, D(1.2), D(2.0)},
+                                     {&V::SetFloor, D(1.8), D(1.0)}, {&V::SetAsin, D(1.5), V()},
+                                     {&V::SetAcos, I(1), D(0.0)}, {&V::SetCosh, I(0), D(1.0)}});
     r.SetLog(D(std::exp(2.0)));
     EXPECT_NEAR(r.GetDouble(), 2.0, 1e-15);
     r.SetLog10(I(1000));
@@ -120,10 +127,8 @@ TEST(PLOVManagedValueTest, NonNumbersGiveNilAndNilStaysNil) {
     EXPECT_TRUE(r.IsNil());
     r.Add(I(1));
     EXPECT_TRUE(r.IsNil());
-    EXPECT_TRUE(Op(&V::SetMul, Str("2"), I(3)).IsNil());
-    EXPECT_TRUE(Op(&V::SetSub, B(true), I(1)).IsNil());
-    EXPECT_TRUE(Op(&V::SetNeg, V::NewList()).IsNil());
-    EXPECT_TRUE(Op(&V::SetLog, V()).IsNil());
+    ExpectAll(std::vector<BinaryCase>{{&V::SetMul, Str("2"), I(3), V()}, {&V::SetSub, B(true), I(1), V()}});
+    ExpectAll(std::vector<UnaryCase>{{&V::SetNeg, V::NewList(), V()}, {&V::SetLog, V(), V()}});
     r = D(1.0);
     r.Inf(S("a"));
     EXPECT_TRUE(r.IsNil());
@@ -175,22 +180,15 @@ TEST(PLOVManagedValueTest, CompareOrdersByKindThenValue) {
     EXPECT_LT(V::CompareReverseOrder(static_cast<const void*>(&a), static_cast<const void*>(&b)), 0);
 }
 
+// A Symbol and a String, a number and a Symbol, two Booleans: not ordered.
 TEST(PLOVManagedValueTest, ComparisonsAndImplicationGiveBooleansOrNil) {
-    EXPECT_TRUE(Same(Op(&V::SetEq, B(true), B(true)), B(true)));
-    EXPECT_TRUE(Same(Op(&V::SetEq, B(false), B(false)), B(true)));
-    EXPECT_TRUE(Same(Op(&V::SetEq, B(true), B(false)), B(false)));
-    EXPECT_TRUE(Same(Op(&V::SetEq, I(1), D(1.0)), B(true)));
-    EXPECT_TRUE(Same(Op(&V::SetEq, I(1), Str("1")), B(false)));
-    EXPECT_TRUE(Same(Op(&V::SetDf, I(1), Str("1")), B(true)));
-    EXPECT_TRUE(Same(Op(&V::SetLt, I(1), D(1.5)), B(true)));
-    EXPECT_TRUE(Same(Op(&V::SetGeq, I(2), D(2.0)), B(true)));
-    EXPECT_TRUE(Same(Op(&V::SetGt, S("b"), S("a")), B(true)));
-    EXPECT_TRUE(Same(Op(&V::SetLeq, Str("b"), Str("a")), B(false)));
-    EXPECT_TRUE(Same(Op(&V::SetLt, S("a"), Str("b")), V()));  // Symbol with String: not ordered
-    EXPECT_TRUE(Same(Op(&V::SetLt, I(1), S("b")), V()));
-    EXPECT_TRUE(Same(Op(&V::SetLt, B(false), B(true)), V()));
-    EXPECT_TRUE(Same(Op(&V::SetImply, B(false), B(false)), B(true)));
-    EXPECT_TRUE(Same(Op(&V::SetImply, B(true), B(false)), B(false)));
+    const V yes = B(true), no = B(false);
+    ExpectAll(std::vector<BinaryCase>{
+        {&V::SetEq, yes, yes, yes}, {&V::SetEq, no, no, yes}, {&V::SetEq, yes, no, no},
+        {&V::SetEq, I(1), D(1.0), yes}, {&V::SetEq, I(1), Str("1"), no}, {&V::SetDf, I(1), Str("1"), yes},
+        {&V::SetLt, I(1), D(1.5), yes}, {&V::SetGeq, I(2), D(2.0), yes}, {&V::SetGt, S("b"), S("a"), yes},
+        {&V::SetLeq, Str("b"), Str("a"), no}, {&V::SetLt, S("a"), Str("b"), V()}, {&V::SetLt, I(1), S("b"), V()},
+        {&V::SetLt, no, yes, V()}, {&V::SetImply, no, no, yes}, {&V::SetImply, yes, no, no}});
 }
 
 TEST(PLOVManagedValueTest, LogicOnBooleansOnly) {
@@ -213,15 +211,10 @@ TEST(PLOVManagedValueTest, LogicOnBooleansOnly) {
 }
 
 TEST(PLOVManagedValueTest, TextForms) {
-    EXPECT_EQ(V().ToString(), "nil");
-    EXPECT_EQ(B(true).ToString(), "true");
-    EXPECT_EQ(B(false).ToString(), "false");
-    EXPECT_EQ(I(-42).ToString(), "-42");
-    EXPECT_EQ(D(5.0).ToString(), "5");
-    EXPECT_EQ(D(0.1).ToString(), "0.1");
-    EXPECT_EQ(D(1e-10).ToString(), "1e-10");
-    EXPECT_EQ(S("DFLM").ToString(), "DFLM");
-    EXPECT_EQ(Str("results.txt").ToString(), "\"results.txt\"");
+    const std::pair<V, const char*> forms[] = {{V(), "nil"},        {B(true), "true"},   {B(false), "false"},
+                                               {I(-42), "-42"},     {D(5.0), "5"},       {D(0.1), "0.1"},
+                                               {D(1e-10), "1e-10"}, {S("DFLM"), "DFLM"}, {Str("a.txt"), "\"a.txt\""}};
+    for (const auto& f : forms) EXPECT_EQ(f.first.ToString(), f.second);
     EXPECT_EQ(Str("results.txt").ToRawString(), "results.txt");
     V list = V::NewList();
     list.AppendToList(I(1));

@@ -14,6 +14,17 @@ struct Counted {
     int payload[4];
 };
 
+// Runs the allocation (or deletion), which must raise the exception of that kind.
+template <class F>
+void ExpectException(F run, PLOVException::Kind kind = PLOVException::MemoryOverflow) {
+    try {
+        run();
+        FAIL() << "no exception";
+    } catch (const PLOVException& e) {
+        EXPECT_EQ(e.GetKind(), kind);
+    }
+}
+
 TEST(PLOVMemoryManagerTest, BalanceFollowsCreationsAndDeletions) {
     PLOVMemoryManager::Start();
     Counted* a = new Counted;
@@ -30,13 +41,7 @@ TEST(PLOVMemoryManagerTest, FailureHookRaisesMemoryOverflowOnce) {
     PLOVMemoryManager::Start();
     PLOVMemoryManager::SetAllocationFailureCountdown(1);
     Counted* first = new Counted;
-    try {
-        Counted* second = new Counted;
-        delete second;
-        FAIL() << "allocation did not fail";
-    } catch (const PLOVException& e) {
-        EXPECT_EQ(e.GetKind(), PLOVException::MemoryOverflow);
-    }
+    ExpectException([] { delete new Counted; });
     Counted* third = new Counted;  // the hook fires once only
     delete first;
     delete third;
@@ -45,12 +50,7 @@ TEST(PLOVMemoryManagerTest, FailureHookRaisesMemoryOverflowOnce) {
 }
 
 TEST(PLOVMemoryManagerTest, NullDeletionIsAnInternalError) {
-    try {
-        PLOVMemoryManager::DeleteCell(nullptr);
-        FAIL();
-    } catch (const PLOVException& e) {
-        EXPECT_EQ(e.GetKind(), PLOVException::InternalError);
-    }
+    ExpectException([] { PLOVMemoryManager::DeleteCell(nullptr); }, PLOVException::InternalError);
 }
 
 TEST(PLOVMemoryManagerTest, LargeCellsAreZeroedAlignedAndFailLikeCells) {
@@ -75,27 +75,15 @@ TEST(PLOVMemoryManagerTest, LargeCellsAreZeroedAlignedAndFailLikeCells) {
     // The failure hook reaches large cells too.
     PLOVMemoryManager::Start();
     PLOVMemoryManager::SetAllocationFailureCountdown(0);
-    try {
-        void* block = PLOVMemoryManager::NewLargeCell(2 * unit);
-        PLOVMemoryManager::DeleteLargeCell(block, 2 * unit);
-        FAIL() << "allocation did not fail";
-    } catch (const PLOVException& e) {
-        EXPECT_EQ(e.GetKind(), PLOVException::MemoryOverflow);
-    }
-    void* block = PLOVMemoryManager::NewLargeCell(2 * unit);
-    PLOVMemoryManager::DeleteLargeCell(block, 2 * unit);
+    const std::size_t twice = 2 * unit;
+    ExpectException([twice] { PLOVMemoryManager::DeleteLargeCell(PLOVMemoryManager::NewLargeCell(twice), twice); });
+    PLOVMemoryManager::DeleteLargeCell(PLOVMemoryManager::NewLargeCell(twice), twice);  // the hook fired once only
 }
 
 TEST(PLOVMemoryManagerTest, UninitializedCellsFailLikeCells) {
     PLOVMemoryManager::Start();
     PLOVMemoryManager::SetAllocationFailureCountdown(0);
-    try {
-        void* block = PLOVMemoryManager::NewUninitializedCell(64);
-        PLOVMemoryManager::DeleteCell(block);
-        FAIL() << "allocation did not fail";
-    } catch (const PLOVException& e) {
-        EXPECT_EQ(e.GetKind(), PLOVException::MemoryOverflow);
-    }
+    ExpectException([] { PLOVMemoryManager::DeleteCell(PLOVMemoryManager::NewUninitializedCell(64)); });
     void* block = PLOVMemoryManager::NewUninitializedCell(64);  // the hook fired once only
     PLOVMemoryManager::DeleteCell(block);
 }

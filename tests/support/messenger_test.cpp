@@ -77,15 +77,11 @@ TEST(PLOVMessengerTest, GenericLayoutStartsWithError) {
 
 TEST(PLOVStreamTest, RealsUseShortestFormWithTheStreamDigits) {
     PLOVStringStream s;
-    s.PrintDouble(0.1);
-    s.PrintChar(' ');
-    s.PrintDouble(1.0 / 3.0);
-    s.PrintChar(' ');
-    s.PrintDouble(1e-10);
-    s.PrintChar(' ');
-    s.PrintDouble(8760.0);
+    for (double x : {0.1, 1.0 / 3.0, 1e-10, 8760.0}) {
+        s.PrintDouble(x);
+        s.PrintChar(' ');
+    }
     s.SetNumberOfSignificantDigits(3);
-    s.PrintChar(' ');
     s.PrintDouble(1.0 / 3.0);
     s.PrintChar(' ');
     s.PrintInt(-42);

@@ -216,7 +216,10 @@ TEST(PLOVXMLPrinterTest, DeepDocumentsPrintWithoutRecursion) {
     PLOVXMLDocument copy;
     int errors = 0;
     ASSERT_EQ(parser.ParseString(errors, &copy, s.GetText()), 0);
-    EXPECT_EQ(xmltest::CompareTrees(&d, &copy), "");
+    // The copy prints the same text (a walk of the trees would recurse).
+    PLOVStringStream again;
+    printer.PrintDocument(&again, &copy);
+    EXPECT_TRUE(again.GetText() == s.GetText());
 }
 
 TEST(PLOVXMLDocumentTest, BuildsNodesAndReadsAttributeValues) {

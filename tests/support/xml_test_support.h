@@ -49,60 +49,33 @@ inline std::string Dump(const PLOVXMLNode* node) {
 }
 
 // Empty when both trees hold the same nodes (kinds, names, texts, attributes
-// in order); otherwise a description of the first difference. Walks without
-// recursion.
+// in order); otherwise a description of the first difference. Recursive:
+// for documents of a few levels.
 inline std::string CompareTrees(const PLOVXMLNode* a, const PLOVXMLNode* b) {
-    const PLOVXMLNode* rootA = a;
-    for (;;) {
-        if (a == nullptr || b == nullptr) return a == b ? "" : "one tree has fewer nodes";
-        if (a->GetKind() != b->GetKind()) return "kinds differ at " + NameOf(a);
-        if (NameOf(a) != NameOf(b)) return "names differ: '" + NameOf(a) + "' and '" + NameOf(b) + "'";
-        const PLOVXMLAttribute* x = a->GetFirstAttribute();
-        const PLOVXMLAttribute* y = b->GetFirstAttribute();
-        for (; x != nullptr && y != nullptr; x = x->GetNextAttribute(), y = y->GetNextAttribute()) {
-            if (std::string(x->GetName()) != y->GetName() || ValueOf(x) != ValueOf(y))
-                return "attributes differ on " + NameOf(a) + ": " + x->GetName() + "='" + ValueOf(x) + "' and " +
-                       y->GetName() + "='" + ValueOf(y) + "'";
-        }
-        if (x != y) return "attribute counts differ on " + NameOf(a);
-        if ((a->GetFirstChild() == nullptr) != (b->GetFirstChild() == nullptr))
-            return "children differ under " + NameOf(a);
-        if (a->GetFirstChild() != nullptr) {
-            a = a->GetFirstChild();
-            b = b->GetFirstChild();
-            continue;
-        }
-        for (;;) {
-            if (a == rootA) return "";
-            if ((a->GetNextSibling() == nullptr) != (b->GetNextSibling() == nullptr))
-                return "sibling counts differ after " + NameOf(a);
-            if (a->GetNextSibling() != nullptr) {
-                a = a->GetNextSibling();
-                b = b->GetNextSibling();
-                break;
-            }
-            a = a->GetParent();
-            b = b->GetParent();
-        }
+    if (a->GetKind() != b->GetKind()) return "kinds differ at " + NameOf(a);
+    if (NameOf(a) != NameOf(b)) return "names differ: '" + NameOf(a) + "' and '" + NameOf(b) + "'";
+    const PLOVXMLAttribute* x = a->GetFirstAttribute();
+    const PLOVXMLAttribute* y = b->GetFirstAttribute();
+    for (; x != nullptr && y != nullptr; x = x->GetNextAttribute(), y = y->GetNextAttribute()) {
+        if (std::string(x->GetName()) != y->GetName() || ValueOf(x) != ValueOf(y))
+            return "attributes differ on " + NameOf(a) + ": " + x->GetName() + "='" + ValueOf(x) + "' and " +
+                   y->GetName() + "='" + ValueOf(y) + "'";
     }
+    if (x != y) return "attribute counts differ on " + NameOf(a);
+    const PLOVXMLNode* c = a->GetFirstChild();
+    const PLOVXMLNode* d = b->GetFirstChild();
+    for (; c != nullptr && d != nullptr; c = c->GetNextSibling(), d = d->GetNextSibling()) {
+        const std::string difference = CompareTrees(c, d);
+        if (!difference.empty()) return difference;
+    }
+    return c == d ? "" : "child counts differ under " + NameOf(a);
 }
 
-// Number of elements of that name in the whole document (without recursion).
+// Number of elements of that name under the node (documents of a few levels).
 inline long CountElements(const PLOVXMLNode* root, const char* name) {
     long count = 0;
-    const PLOVXMLNode* n = root->GetFirstChild();
-    while (n != nullptr) {
-        if (n->IsElement() && n->HasName(name)) ++count;
-        if (n->GetFirstChild() != nullptr) {
-            n = n->GetFirstChild();
-            continue;
-        }
-        while (n != nullptr && n->GetNextSibling() == nullptr) {
-            n = n->GetParent();
-            if (n == root) n = nullptr;
-        }
-        if (n != nullptr) n = n->GetNextSibling();
-    }
+    for (const PLOVXMLNode* n = root->GetFirstChild(); n != nullptr; n = n->GetNextSibling())
+        count += (n->IsElement() && n->HasName(name) ? 1 : 0) + CountElements(n, name);
     return count;
 }
 
