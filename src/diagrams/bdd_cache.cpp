@@ -5,12 +5,19 @@
 int KEFOBDDCache::_defaultSize = 131072;
 
 KEFOBDDCache::KEFOBDDCache(KEFOBDDManager* manager, int size)
-    : _manager(manager), _records(nullptr), _size(0), _mask(0) {
+    : _manager(manager), _records(nullptr), _intervals(nullptr), _size(0), _mask(0) {
     _Allocate(size);
 }
 
 KEFOBDDCache::~KEFOBDDCache() {
     PLOVMemoryManager::DeleteLargeCell(_records, sizeof(KEFOBDDRecord) * static_cast<std::size_t>(_size));
+    if (_intervals != nullptr)
+        PLOVMemoryManager::DeleteLargeCell(_intervals, sizeof(KEFOBDDBudgetInterval) * static_cast<std::size_t>(_size));
+}
+
+void KEFOBDDCache::_AllocateIntervals() {
+    _intervals = static_cast<KEFOBDDBudgetInterval*>(
+        PLOVMemoryManager::NewLargeCell(sizeof(KEFOBDDBudgetInterval) * static_cast<std::size_t>(_size)));
 }
 
 void KEFOBDDCache::_Allocate(int size) {
@@ -30,6 +37,11 @@ void KEFOBDDCache::Resize(int size) {
     const int oldSize = _size;
     _Allocate(size);
     PLOVMemoryManager::DeleteLargeCell(old, sizeof(KEFOBDDRecord) * static_cast<std::size_t>(oldSize));
+    // The intervals follow the records' size: made again at the next
+    // weighted record.
+    if (_intervals != nullptr)
+        PLOVMemoryManager::DeleteLargeCell(_intervals, sizeof(KEFOBDDBudgetInterval) * static_cast<std::size_t>(oldSize));
+    _intervals = nullptr;
 }
 
 void KEFOBDDCache::Reset() {

@@ -7,6 +7,7 @@
 #include "diagrams/bdd_node.h"
 #include "support/memory_manager.h"
 
+#include <cmath>
 #include <cstdint>
 
 class KEFOBDDManager;
@@ -20,6 +21,11 @@ struct KEFOBDDRecord {
 };
 
 static_assert(sizeof(KEFOBDDRecord) == 32, "a cache record is four 64-bit words");
+
+struct KEFOBDDBudgetInterval {
+    double low;
+    double high;
+};
 
 class KEFOBDDCache {
     PLOV_MANAGED_ALLOCATION(KEFOBDDCache)
@@ -99,16 +105,47 @@ public:
         InsertAt(static_cast<std::uint32_t>(ComputeSlot(operation, argument, a, b)), operation, argument, a, b, result);
     }
 
+    // Weighted operations. The slot is that of (op, k, a, b), k being the
+    // ceiling of the budget, and beside the record lies the interval of the
+    // budgets for which its result holds (KEFOBDDManager::SetBudgetInterval):
+    // a record answers a call of its key whose budget lies in that interval,
+    // and only such a call, so that a truncated result never depends on the
+    // budgets of earlier calls. The intervals take an array of their own,
+    // made at the first weighted record.
+    KEFOBDDNode* LookUpWeighted(int operation, int k, double w, const KEFOBDDNode* a, const KEFOBDDNode* b,
+                                std::uint32_t& slot, double& low, double& high) const {
+        slot = static_cast<std::uint32_t>(ComputeSlot(operation, k, a, b));
+        const KEFOBDDRecord& record = _records[slot];
+        if (record.operation != operation || record.argument != k || record.first != a || record.second != b)
+            return nullptr;
+        const KEFOBDDBudgetInterval& interval = _intervals[slot];
+        if (!(w >= interval.low && (w < interval.high || interval.high == HUGE_VAL))) return nullptr;
+        low = interval.low;
+        high = interval.high;
+        return record.result;
+    }
+    void InsertWeightedAt(std::uint32_t slot, int operation, int k, KEFOBDDNode* a, KEFOBDDNode* b,
+                          KEFOBDDNode* result, double low, double high) {
+        if (_intervals == nullptr) _AllocateIntervals();
+        InsertAt(slot, operation, k, a, b, result);
+        _intervals[slot] = KEFOBDDBudgetInterval{low, high};
+    }
+
     // 32 x records + 24.
     long long ComputeMemoryOccupationInBytes() const { return 32LL * _size + 24; }
 
 private:
     void _Allocate(int size);
+    void _AllocateIntervals();
 
     static int _defaultSize;
 
     KEFOBDDManager* _manager;
     KEFOBDDRecord* _records;
+    // Beside each record of a weighted operation, its interval of budgets;
+    // none until the first such record. A record of another operation leaves
+    // its interval as it was: its code tells it apart.
+    KEFOBDDBudgetInterval* _intervals;
     int _size;
     std::uint64_t _mask;
 };

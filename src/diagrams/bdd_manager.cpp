@@ -26,6 +26,8 @@ KEFOBDDManager::KEFOBDDManager()
       _nodesMadeAtCallStart(0),
       _numberOfExpansions(0),
       _numberOfNodesMade(0),
+      _budgetLow(0.0),
+      _budgetHigh(0.0),
       _zero(nullptr),
       _one(nullptr),
       _locked(0),

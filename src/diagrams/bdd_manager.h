@@ -98,6 +98,16 @@ public:
     void CountExpansion() {
         if ((++_numberOfExpansions & 0xFFFF) == 0) _CheckExpansions();
     }
+    // The budgets for which the last result of a weighted operation holds:
+    // the same call with any budget in [low, high) gives the same diagram
+    // (high included when it is infinite). Set by each weighted call as it
+    // returns, read by its caller, recorded beside the result in the cache.
+    void SetBudgetInterval(double low, double high) {
+        _budgetLow = low;
+        _budgetHigh = high;
+    }
+    double GetBudgetLow() const { return _budgetLow; }
+    double GetBudgetHigh() const { return _budgetHigh; }
     // Expansions by And and Or, and nodes made, since the manager was made.
     long GetNumberOfExpansions() const { return _numberOfExpansions; }
     long GetNumberOfNodesMade() const { return _numberOfNodesMade; }
@@ -472,6 +482,8 @@ private:
     long _nodesMadeAtCallStart;
     long _numberOfExpansions;
     long _numberOfNodesMade;
+    double _budgetLow;
+    double _budgetHigh;
     KEFOBDDNode* _zero;
     KEFOBDDNode* _one;
     int _locked;

@@ -1,11 +1,20 @@
 // The weighted (truncated) constructions. A budget is the largest total
 // weight of the positive literals that a kept path may carry: descending into
 // a then-son costs the weight of the node's variable, descending into an
-// else-son costs nothing, and a negative budget gives Zero (EmptySet). The
-// cache key carries the ceiling of the budget, so that calls on the same
-// nodes whose budgets have the same ceiling share one record.
+// else-son costs nothing, and a negative budget gives Zero (EmptySet).
+//
+// Every call also gives the interval of the budgets for which its result
+// holds: a negative budget gives Zero for every budget below 0, a leaf
+// holds for every budget from 0 on, and an expanded call holds where both
+// its sub-results hold, the then-side's interval shifted by the label's
+// weight. The cache slot is keyed by the ceiling of the budget, and a record
+// answers only the budgets of its interval, so that calls on the same nodes
+// share a record exactly when they would compute the same diagram.
 #include "diagrams/bdd_manager.h"
 #include "diagrams/bdd_manager_engine.h"
+
+#include <algorithm>
+#include <cmath>
 
 using namespace kefo_bdd;
 
@@ -15,6 +24,14 @@ namespace {
 // on the else-cofactors with the same budget; the node is made by the BDD or
 // the ZBDD rule (the latter after removing from the then-result the products
 // that the else-result already covers, for minimal cutsets).
+// The interval [low, high) of a sub-result received by a call, shifted by
+// the weight the call paid to descend into it, and narrowed to the budgets
+// the call expands (from 0 on).
+inline void Shift(double low, double high, double weight, double& shiftedLow, double& shiftedHigh) {
+    shiftedLow = low == -HUGE_VAL ? 0.0 : std::max(0.0, low + weight);
+    shiftedHigh = high == HUGE_VAL ? HUGE_VAL : high + weight;
+}
+
 template <int Code, bool MinimalCutsets>
 bool WeightedStep(KEFOBDDManager& m, KEFOBDDFrame& frame, KEFOBDDNode* child, KEFOBDDFrame& next,
                   KEFOBDDNode*& result) {
@@ -28,11 +45,16 @@ bool WeightedStep(KEFOBDDManager& m, KEFOBDDFrame& frame, KEFOBDDNode* child, KE
         case 1:
             frame.r0 = child;
             frame.state = 2;
+            Shift(m.GetBudgetLow(), m.GetBudgetHigh(), m.GetWeight(frame.index), frame.low, frame.high);
             next.a = ElseCofactor(frame.a, frame.index);
             next.b = frame.b != nullptr ? ElseCofactor(frame.b, frame.index) : nullptr;
             next.w = frame.w;
             return true;
-        default:
+        default: {
+            double low, high;
+            Shift(m.GetBudgetLow(), m.GetBudgetHigh(), 0.0, low, high);
+            low = std::max(low, frame.low);
+            high = std::min(high, frame.high);
             if (MinimalCutsets) {
                 KEFOBDDNode* t = m.BuildWithout(frame.r0, child);
                 result = m.NewZBDDNode(frame.index, t, child);
@@ -42,8 +64,10 @@ bool WeightedStep(KEFOBDDManager& m, KEFOBDDFrame& frame, KEFOBDDNode* child, KE
             }
             m.FreeNode(frame.r0);
             m.FreeNode(child);
-            m.GetCache()->Insert(Code, frame.k, frame.a, frame.b, result);
+            m.GetCache()->InsertWeightedAt(frame.slot, Code, frame.k, frame.a, frame.b, result, low, high);
+            m.SetBudgetInterval(low, high);
             return false;
+        }
     }
 }
 
@@ -55,20 +79,21 @@ bool WeightedUnaryBegin(KEFOBDDManager& m, KEFOBDDFrame& call, KEFOBDDNode*& res
     KEFOBDDNode* f = call.a;
     if (call.w < 0.0) {
         result = m.NewLeafZero();
+        m.SetBudgetInterval(-HUGE_VAL, 0.0);
         return true;
     }
-    if (m.IsLeafOne(f)) {
-        result = one;
-        return true;
-    }
-    if (m.IsLeafZero(f)) {
-        result = zero;
+    if (m.IsLeafOne(f) || m.IsLeafZero(f)) {
+        result = m.IsLeafOne(f) ? one : zero;
+        // Zero is also what a negative budget gives.
+        m.SetBudgetInterval(m.IsLeafZero(result) ? -HUGE_VAL : 0.0, HUGE_VAL);
         return true;
     }
     call.b = nullptr;
     call.k = BudgetKey(call.w);
-    KEFOBDDNode* cached = m.GetCache()->LookUp(Code, call.k, f, nullptr);
+    double low, high;
+    KEFOBDDNode* cached = m.GetCache()->LookUpWeighted(Code, call.k, call.w, f, nullptr, call.slot, low, high);
     if (cached != nullptr) {
+        m.SetBudgetInterval(low, high);
         result = Retained(cached);
         return true;
     }
@@ -113,8 +138,14 @@ struct WeightedAndOp {
     static bool Begin(KEFOBDDManager& m, KEFOBDDFrame& call, KEFOBDDNode*& result) {
         KEFOBDDNode* f = call.a;
         KEFOBDDNode* g = call.b;
-        if (call.w < 0.0 || m.IsLeafZero(f) || m.IsLeafZero(g)) {
+        if (m.IsLeafZero(f) || m.IsLeafZero(g)) {
             result = m.NewLeafZero();
+            m.SetBudgetInterval(-HUGE_VAL, HUGE_VAL);
+            return true;
+        }
+        if (call.w < 0.0) {
+            result = m.NewLeafZero();
+            m.SetBudgetInterval(-HUGE_VAL, 0.0);
             return true;
         }
         if (m.IsLeafOne(f)) {
@@ -127,8 +158,11 @@ struct WeightedAndOp {
         }
         OrderOperands(call);
         call.k = BudgetKey(call.w);
-        KEFOBDDNode* cached = m.GetCache()->LookUp(KEFOBDDManager::WeightedAndOperation, call.k, call.a, call.b);
+        double low, high;
+        KEFOBDDNode* cached = m.GetCache()->LookUpWeighted(KEFOBDDManager::WeightedAndOperation, call.k, call.w,
+                                                           call.a, call.b, call.slot, low, high);
         if (cached != nullptr) {
+            m.SetBudgetInterval(low, high);
             result = Retained(cached);
             return true;
         }

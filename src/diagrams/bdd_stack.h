@@ -26,6 +26,10 @@ struct KEFOBDDFrame {
     int state;
     int kind;
     std::uint32_t slot;  // cache slot of the call's key, for its result
+    // Weighted operations: the budgets for which the sub-results received so
+    // far hold, as budgets of this call.
+    double low;
+    double high;
 };
 
 class KEFOBDDStack {

@@ -35,8 +35,13 @@ double WeightOf(std::uint32_t mask, const std::vector<double>& w) {
     return total;
 }
 
-TEST_F(BDDWeightedTest, WeightedConstructionsWithIntegerWeightsAreExact) {
+// Fractional weights and budgets are those of probability cutoffs: calls on
+// the same nodes then come with budgets of the same ceiling that keep
+// different products, and must not answer each other.
+TEST_F(BDDWeightedTest, WeightedConstructionsAreExactWithIntegerAndFractionalWeights) {
+    for (bool fractional : {false, true})
     for (int n : {3, 6, 10}) {
+        SCOPED_TRACE(fractional ? "fractional weights" : "integer weights");
         KEFOBDDManager m;
         CreateEntries(m, n);
         FormulaGenerator generator(m, n, 2000 + n);
@@ -44,10 +49,12 @@ TEST_F(BDDWeightedTest, WeightedConstructionsWithIntegerWeightsAreExact) {
         for (int i = 0; i < 80; ++i) {
             std::vector<double> w(n + 1, 0.0);
             for (int v = 1; v <= n; ++v) {
-                w[v] = std::uniform_int_distribution<int>(0, 2)(random);
+                w[v] = fractional ? std::uniform_real_distribution<double>(0.0, 2.0)(random)
+                                  : std::uniform_int_distribution<int>(0, 2)(random);
                 m.SetWeight(v, w[v]);
             }
-            const double budget = std::uniform_int_distribution<int>(0, 4)(random);
+            const double budget = fractional ? std::uniform_real_distribution<double>(0.0, 4.0)(random)
+                                             : std::uniform_int_distribution<int>(0, 4)(random);
             Formula f = generator.Random(5);
             Formula g = generator.Random(5);
             Formula h = generator.Random(5);
@@ -117,6 +124,31 @@ TEST_F(BDDWeightedTest, BudgetRulesAtTheEdges) {
     KEFOBDDNode* wo = m.BuildWeightedOr(x, y, 0.0);
     EXPECT_EQ(wo, f);
     for (KEFOBDDNode* n : {x, y, f, free, positive, negative, nx, nf, wnf, wo}) m.FreeNode(n);
+}
+
+TEST_F(BDDWeightedTest, BudgetsOfOneCeilingShareARecordOnlyWhereTheyKeepTheSameProducts) {
+    KEFOBDDManager m;
+    CreateEntries(m, 3);
+    m.SetWeight(1, 1.5);
+    m.SetWeight(2, 0.25);
+    KEFOBDDNode* x = m.BuildPositiveLiteral(1);
+    KEFOBDDNode* y = m.BuildPositiveLiteral(2);
+    KEFOBDDNode* f = m.BuildAnd(x, y);
+    // 1.2 cannot afford x (1.5), 1.7 can: one ceiling, two answers, in
+    // either order.
+    EXPECT_EQ(m.BuildWeightedBDD(x, 1.2), m.NewLeafZero());
+    KEFOBDDNode* kept = m.BuildWeightedBDD(x, 1.7);
+    EXPECT_EQ(kept, x);
+    EXPECT_EQ(m.BuildWeightedBDD(x, 1.2), m.NewLeafZero());
+    // x and y weigh 1.75 together: the record made for 1.8 answers 1.9,
+    // which keeps the same product; 1.6 keeps none of it.
+    KEFOBDDNode* both = m.BuildWeightedMinimalCutsets(f, 1.8);
+    const int recorded = m.GetNumberOfRecordedOperationsInCache();
+    KEFOBDDNode* again = m.BuildWeightedMinimalCutsets(f, 1.9);
+    EXPECT_EQ(again, both);
+    EXPECT_EQ(m.GetNumberOfRecordedOperationsInCache(), recorded);
+    EXPECT_EQ(m.BuildWeightedMinimalCutsets(f, 1.6), m.NewLeafEmptySet());
+    for (KEFOBDDNode* n : {x, y, f, kept, both, again}) m.FreeNode(n);
 }
 
 TEST_F(BDDWeightedTest, NewWeightsAreNeverAnsweredByRecordsMadeUnderOldOnes) {
