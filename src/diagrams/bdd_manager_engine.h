@@ -45,6 +45,8 @@ KEFOBDDNode* KEFOBDDManager::_Run(KEFOBDDNode* a, KEFOBDDNode* b, double w, int 
     call.state = 0;
     call.kind = 0;
     call.slot = 0;
+    call.low = 0.0;
+    call.high = 0.0;
     KEFOBDDNode* result = nullptr;
     for (;;) {
         if (!Op::Begin(*this, call, result)) {
