@@ -20,10 +20,6 @@ using namespace kefo_bdd;
 
 namespace {
 
-// Sub-calls on the then-cofactors with the budget less the label's weight and
-// on the else-cofactors with the same budget; the node is made by the BDD or
-// the ZBDD rule (the latter after removing from the then-result the products
-// that the else-result already covers, for minimal cutsets).
 // The interval [low, high) of a sub-result received by a call, shifted by
 // the weight the call paid to descend into it, and narrowed to the budgets
 // the call expands (from 0 on).
@@ -32,6 +28,10 @@ inline void Shift(double low, double high, double weight, double& shiftedLow, do
     shiftedHigh = high == HUGE_VAL ? HUGE_VAL : high + weight;
 }
 
+// Sub-calls on the then-cofactors with the budget less the label's weight and
+// on the else-cofactors with the same budget; the node is made by the BDD or
+// the ZBDD rule (the latter after removing from the then-result the products
+// that the else-result already covers, for minimal cutsets).
 template <int Code, bool MinimalCutsets>
 bool WeightedStep(KEFOBDDManager& m, KEFOBDDFrame& frame, KEFOBDDNode* child, KEFOBDDFrame& next,
                   KEFOBDDNode*& result) {
