@@ -10,9 +10,9 @@
 
 #if defined(__linux__)
 #include <sys/mman.h>
-#define PLOV_HUGE_PAGES 1
+#define PLOV_MAPPED_LARGE_CELLS 1
 #else
-#define PLOV_HUGE_PAGES 0
+#define PLOV_MAPPED_LARGE_CELLS 0
 #endif
 
 namespace {
@@ -102,7 +102,7 @@ void PLOVMemoryManager::DeleteCell(void* pointer) {
 
 void PLOVMemoryManager::ReleaseCell(void* pointer) noexcept { std::free(pointer); }
 
-#if PLOV_HUGE_PAGES
+#if PLOV_MAPPED_LARGE_CELLS
 namespace {
 std::size_t RoundedToLargeCells(std::size_t size) {
     const std::size_t a = PLOVMemoryManager::largeCellAlignment;
@@ -112,7 +112,7 @@ std::size_t RoundedToLargeCells(std::size_t size) {
 #endif
 
 void* PLOVMemoryManager::NewLargeCell(std::size_t size) {
-#if PLOV_HUGE_PAGES
+#if PLOV_MAPPED_LARGE_CELLS
     if (size >= largeCellAlignment) {
         if (AllocationMustFail()) Overflow();
         const std::size_t rounded = RoundedToLargeCells(size);
@@ -127,10 +127,7 @@ void* PLOVMemoryManager::NewLargeCell(std::size_t size) {
         if (head != 0) munmap(region, head);
         const std::size_t tail = mapped - head - rounded;
         if (tail != 0) munmap(reinterpret_cast<void*>(aligned + rounded), tail);
-        void* block = reinterpret_cast<void*>(aligned);
-        // Advice only: without huge pages the block is an ordinary mapping.
-        (void)madvise(block, rounded, MADV_HUGEPAGE);
-        return block;
+        return reinterpret_cast<void*>(aligned);
     }
 #endif
     return NewCell(size);
@@ -138,7 +135,7 @@ void* PLOVMemoryManager::NewLargeCell(std::size_t size) {
 
 void PLOVMemoryManager::DeleteLargeCell(void* pointer, std::size_t size) noexcept {
     if (pointer == nullptr) return;
-#if PLOV_HUGE_PAGES
+#if PLOV_MAPPED_LARGE_CELLS
     if (size >= largeCellAlignment) {
         munmap(pointer, RoundedToLargeCells(size));
         return;

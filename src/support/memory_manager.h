@@ -26,12 +26,14 @@ public:
     // Releases without the null-pointer check (used by operator delete).
     static void ReleaseCell(void* pointer) noexcept;
     // Zero-filled allocation for the big arrays of the diagram stores (node
-    // pages, operation caches). Touching fresh memory costs one page fault
-    // per 4 KB, which dominates the running time of short analyses; blocks
-    // of `largeCellAlignment` bytes or more are therefore mapped on that
-    // alignment and offered to the system's transparent huge pages, where
-    // the system supports it. Sizes below that are plain cells. A block is
-    // released with DeleteLargeCell and the size it was made with.
+    // pages, operation caches). Blocks of `largeCellAlignment` bytes or more
+    // are mapped on their own, on that alignment, so that they come zeroed
+    // without a pass over them, go back to the system when released, and
+    // get huge pages where the system gives them unasked. They are not
+    // advised to huge pages: on virtual machines whose free memory goes back
+    // to the host, a fresh huge page costs far more on first touch than its
+    // 4 KB pages do. Sizes below that are plain cells. A block is released
+    // with DeleteLargeCell and the size it was made with.
     static const std::size_t largeCellAlignment = std::size_t(2) << 20;
     static void* NewLargeCell(std::size_t size);
     static void DeleteLargeCell(void* pointer, std::size_t size) noexcept;
