@@ -171,6 +171,12 @@ PLOVMessage* PLOVXMLParser::_RaiseError(int& errors, int code) {
     return message;
 }
 
+bool PLOVXMLParser::_AtEndOfInput(int& errors) {
+    if (_current != _end) return false;
+    _RaiseError(errors, UnexpectedEndOfFile);
+    return true;
+}
+
 int PLOVXMLParser::ParseFile(PLOVXMLDocument* document, FILE* file) {
     int errors = 0;
     return ParseFile(errors, document, file);
@@ -397,10 +403,7 @@ bool PLOVXMLParser::_ParseStartTag(int& errors) {
     const char* name = _current;
     while (_current < _end && IsNameCharacter(*_current)) ++_current;
     std::size_t nameLength = static_cast<std::size_t>(_current - name);
-    if (_current == _end) {
-        _RaiseError(errors, UnexpectedEndOfFile);
-        return false;
-    }
+    if (_AtEndOfInput(errors)) return false;
     char c = *_current;
     if (!IsBlank(c) && c != '>' && c != '/') {
         _RaiseError(errors, IllFormedTagName);
@@ -413,10 +416,7 @@ bool PLOVXMLParser::_ParseStartTag(int& errors) {
     _hasElement = true;
     for (;;) {
         _SkipBlanks();
-        if (_current == _end) {
-            _RaiseError(errors, UnexpectedEndOfFile);
-            return false;
-        }
+        if (_AtEndOfInput(errors)) return false;
         c = *_current;
         if (c == '>') {
             ++_current;
@@ -425,10 +425,7 @@ bool PLOVXMLParser::_ParseStartTag(int& errors) {
         }
         if (c == '/') {
             ++_current;
-            if (_current == _end) {
-                _RaiseError(errors, UnexpectedEndOfFile);
-                return false;
-            }
+            if (_AtEndOfInput(errors)) return false;
             if (*_current != '>') {
                 _RaiseError(errors, GreaterThanExpected);
                 return false;
@@ -443,19 +440,13 @@ bool PLOVXMLParser::_ParseStartTag(int& errors) {
         const char* attributeName = _current;
         while (_current < _end && IsNameCharacter(*_current)) ++_current;
         std::size_t attributeNameLength = static_cast<std::size_t>(_current - attributeName);
-        if (_current == _end) {
-            _RaiseError(errors, UnexpectedEndOfFile);
-            return false;
-        }
+        if (_AtEndOfInput(errors)) return false;
         if (!IsBlank(*_current) && *_current != '=') {
             _RaiseError(errors, IllFormedAttributeName);
             return false;
         }
         _SkipBlanks();
-        if (_current == _end) {
-            _RaiseError(errors, UnexpectedEndOfFile);
-            return false;
-        }
+        if (_AtEndOfInput(errors)) return false;
         if (*_current != '=') {
             _RaiseError(errors, EqualExpected);
             return false;
@@ -468,10 +459,7 @@ bool PLOVXMLParser::_ParseStartTag(int& errors) {
         PLOVXMLAttribute* attribute = _document->_NewAttribute(
             _document->_CopyText(attributeName, attributeNameLength), value, valueLength);
         PLOVXMLDocument::_AppendAttribute(element, attribute);
-        if (_current == _end) {
-            _RaiseError(errors, UnexpectedEndOfFile);
-            return false;
-        }
+        if (_AtEndOfInput(errors)) return false;
         c = *_current;
         if (!IsBlank(c) && c != '>' && c != '/') {
             _RaiseError(errors, GreaterThanExpected);
@@ -481,10 +469,7 @@ bool PLOVXMLParser::_ParseStartTag(int& errors) {
 }
 
 bool PLOVXMLParser::_ParseAttributeValue(int& errors, const char*& value, std::size_t& length) {
-    if (_current == _end) {
-        _RaiseError(errors, UnexpectedEndOfFile);
-        return false;
-    }
+    if (_AtEndOfInput(errors)) return false;
     char quote = *_current;
     if (quote != '"' && quote != '\'') {
         _RaiseError(errors, QuoteExpected);
@@ -535,10 +520,7 @@ bool PLOVXMLParser::_ParseAttributeValue(int& errors, const char*& value, std::s
 
 bool PLOVXMLParser::_ParseEndTag(int& errors) {
     _current += 2;  // "</"
-    if (_current == _end) {
-        _RaiseError(errors, UnexpectedEndOfFile);
-        return false;
-    }
+    if (_AtEndOfInput(errors)) return false;
     if (!IsNameStart(*_current)) {
         _RaiseError(errors, LetterExpected);
         return false;
@@ -546,19 +528,13 @@ bool PLOVXMLParser::_ParseEndTag(int& errors) {
     const char* name = _current;
     while (_current < _end && IsNameCharacter(*_current)) ++_current;
     std::size_t nameLength = static_cast<std::size_t>(_current - name);
-    if (_current == _end) {
-        _RaiseError(errors, UnexpectedEndOfFile);
-        return false;
-    }
+    if (_AtEndOfInput(errors)) return false;
     if (!IsBlank(*_current) && *_current != '>') {
         _RaiseError(errors, IllFormedTagName);
         return false;
     }
     _SkipBlanks();
-    if (_current == _end) {
-        _RaiseError(errors, UnexpectedEndOfFile);
-        return false;
-    }
+    if (_AtEndOfInput(errors)) return false;
     if (*_current != '>') {
         _RaiseError(errors, GreaterThanExpected);
         return false;
@@ -582,17 +558,11 @@ bool PLOVXMLParser::_ParseEndTag(int& errors) {
 bool PLOVXMLParser::_ParseMarkup(int& errors) {
     int line = _line;
     _current += 2;
-    if (_current == _end) {
-        _RaiseError(errors, UnexpectedEndOfFile);
-        return false;
-    }
+    if (_AtEndOfInput(errors)) return false;
     char c = *_current;
     if (c == '-') {
         ++_current;
-        if (_current == _end) {
-            _RaiseError(errors, UnexpectedEndOfFile);
-            return false;
-        }
+        if (_AtEndOfInput(errors)) return false;
         if (*_current != '-') {
             _RaiseError(errors, MinusExpected);
             return false;
@@ -614,10 +584,7 @@ bool PLOVXMLParser::_ParseMarkup(int& errors) {
         ++_current;
         static const char keyword[] = "CDATA[";
         for (std::size_t i = 0; i < 6; ++i, ++_current) {
-            if (_current == _end) {
-                _RaiseError(errors, UnexpectedEndOfFile);
-                return false;
-            }
+            if (_AtEndOfInput(errors)) return false;
             if (*_current != keyword[i]) {
                 _RaiseError(errors, IllFormedCDATASection);
                 return false;
@@ -692,10 +659,7 @@ bool PLOVXMLParser::_SkipDocumentTypeDeclaration(int& errors) {
 // instruction, which is skipped.
 bool PLOVXMLParser::_ParseProcessingInstruction(int& errors, bool first) {
     _current += 2;
-    if (_current == _end) {
-        _RaiseError(errors, UnexpectedEndOfFile);
-        return false;
-    }
+    if (_AtEndOfInput(errors)) return false;
     if (!IsNameStart(*_current)) {
         _RaiseError(errors, IllFormedHeader);
         return false;
@@ -718,16 +682,10 @@ bool PLOVXMLParser::_ParseDeclarationPseudoAttributes(int& errors) {
         const char* before = _current;
         _SkipBlanks();
         bool blank = _current > before;
-        if (_current == _end) {
-            _RaiseError(errors, UnexpectedEndOfFile);
-            return false;
-        }
+        if (_AtEndOfInput(errors)) return false;
         if (*_current == '?') {
             ++_current;
-            if (_current == _end) {
-                _RaiseError(errors, UnexpectedEndOfFile);
-                return false;
-            }
+            if (_AtEndOfInput(errors)) return false;
             if (*_current != '>') {
                 _RaiseError(errors, IllFormedHeader);
                 return false;
@@ -741,20 +699,14 @@ bool PLOVXMLParser::_ParseDeclarationPseudoAttributes(int& errors) {
         }
         while (_current < _end && IsNameCharacter(*_current)) ++_current;
         _SkipBlanks();
-        if (_current == _end) {
-            _RaiseError(errors, UnexpectedEndOfFile);
-            return false;
-        }
+        if (_AtEndOfInput(errors)) return false;
         if (*_current != '=') {
             _RaiseError(errors, IllFormedHeader);
             return false;
         }
         ++_current;
         _SkipBlanks();
-        if (_current == _end) {
-            _RaiseError(errors, UnexpectedEndOfFile);
-            return false;
-        }
+        if (_AtEndOfInput(errors)) return false;
         char quote = *_current;
         if (quote != '"' && quote != '\'') {
             _RaiseError(errors, IllFormedHeader);

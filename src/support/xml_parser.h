@@ -104,6 +104,8 @@ private:
     void _FlushText();
     bool _ParseAttributeValue(int& errors, const char*& value, std::size_t& length);
     void _SkipBlanks();
+    // True, with the end-of-file error raised, when the input is exhausted.
+    bool _AtEndOfInput(int& errors);
     bool _ScanUntil(const char* terminator, std::size_t length);
     void _PushElement(PLOVXMLNode* element);
     PLOVXMLNode* _CurrentParent() const;
