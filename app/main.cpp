@@ -2,11 +2,9 @@
 // through KEFO_EvalScript, in turn.
 #include "kefo.h"
 
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 #include <vector>
 
 #if defined(__linux__) && defined(__GLIBC__)

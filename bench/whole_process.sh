@@ -47,8 +47,8 @@ EOF
     best=""
     times=()
     for ((r = 0; r < runs; ++r)); do
-        # Microseconds from bash's own clock, no process spawned around the run.
         sleep "$pause"
+        # Microseconds from bash's own clock, no process spawned around the run.
         start=${EPOCHREALTIME/[.,]/}
         "$kefo" "$work/a.kefo" > /dev/null 2>&1
         end=${EPOCHREALTIME/[.,]/}
