@@ -22,6 +22,8 @@
 
 namespace {
 
+// Made at the first input and removed at exit; never destroyed, so that the
+// exit handler can still read it.
 const std::string& Directory();
 
 void RemoveDirectory() {
@@ -31,14 +33,15 @@ void RemoveDirectory() {
 }
 
 const std::string& Directory() {
-    static const std::string directory = [] {
+    static const std::string* directory = [] {
         char pattern[] = "/tmp/kefo-analysis-fuzz-XXXXXX";
         const char* made = mkdtemp(pattern);
         if (made == nullptr) std::abort();
-        std::atexit(RemoveDirectory);
-        return std::string(made);
+        return new std::string(made);
     }();
-    return directory;
+    static const bool removed = std::atexit(RemoveDirectory) == 0;
+    (void)removed;
+    return *directory;
 }
 
 void WriteFile(const std::string& path, const uint8_t* data, size_t size) {
