@@ -466,7 +466,7 @@ private:
     float _ComputeHighestMinimalCutsetProbability(KEFOBDDNode* f);
     float _ComputeRareEventApproximation(KEFOBDDNode* f);
     float _ComputePivotalUpperBound(KEFOBDDNode* f);
-    void _ComputeMincutUpperBound(KEFOBDDNode* f, double& product, double pathProbability);
+    void _ComputeMincutUpperBound(KEFOBDDNode* f, double& bound, double pathProbability);
 
     KEFOBDDUniqueTable* _uniqueTable;
     KEFOBDDEntryTable* _entryTable;

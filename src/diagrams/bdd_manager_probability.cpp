@@ -159,21 +159,26 @@ double KEFOBDDManager::ComputeHighestMinimalCutsetProbability(KEFOBDDNode* f) {
 
 double KEFOBDDManager::ComputeMincutUpperBound(KEFOBDDNode* f) {
     if (f == nullptr) return 0.0;
-    double product = 1.0;
-    _ComputeMincutUpperBound(f, product, 1.0);
-    return 1.0 - product;
+    double bound = 0.0;
+    _ComputeMincutUpperBound(f, bound, 1.0);
+    return bound;
 }
 
-void KEFOBDDManager::_ComputeMincutUpperBound(KEFOBDDNode* f, double& product, double pathProbability) {
-    // Every path to One multiplies the product by 1 - the probability of its
-    // cutset; then-sides are walked before else-sides.
+void KEFOBDDManager::_ComputeMincutUpperBound(KEFOBDDNode* f, double& bound, double pathProbability) {
+    // The bound is 1 - the product over the cutsets of (1 - their
+    // probability), then-sides walked before else-sides. It is carried as
+    // itself, each path to One taking it from s to s + pi (1 - s), which is
+    // 1 - (1 - s)(1 - pi): a product carried instead rounds every factor
+    // 1 - pi to a multiple of 2^-53, so that cutsets below 1e-16 counted for
+    // nothing, and a few thousand near 1e-15 moved the bound by some tenths
+    // of a percent, even above the rare-event sum.
     KEFOBDDStackGuard guard(*_stack);
     KEFOBDDNode* node = f;
     double pi = pathProbability;
     for (;;) {
         bool descend = false;
         if (IsLeafOne(node)) {
-            product *= 1.0 - pi;
+            bound += pi * (1.0 - bound);
         } else if (!IsLeafZero(node)) {
             const KEFOBDDEntry* entry = GetEntry(node->GetIndex());
             const int code = entry != nullptr ? entry->GetValue() : KEFOBDDEntry::Unknown;

@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
+#include <vector>
 
 using quantificationtest::Products;
 using quantificationtest::SumOfProducts;
@@ -57,6 +59,33 @@ TEST(ProbabilityMethods, EachMethodOnTerminalsAndTwoDisjointCutsets) {
     EXPECT_EQ(0.0, calculator.ComputeHighestMinimalCutsetProbability(m.bdd));
     EXPECT_EQ(2.0, calculator.ComputeNumberOfMinimalCutsets(m.zbdd));
     EXPECT_EQ(0.1, calculator.ComputeProbabilityOfStateVariable(m.zbdd, m.events[1]));
+}
+
+// The min-cut upper bound of cutsets far below the spacing of the doubles
+// near 1 (2^-53): 1 - (1 - pi) alone would round them away or shift them
+// by a few percent. Expected values from log1p, the store's probabilities
+// being single-precision.
+TEST(ProbabilityMethods, MincutUpperBoundOfTinyCutsets) {
+    {
+        // Three cutsets of two events at 1e-10: about 3e-20, not 0.
+        SumOfProducts m(std::vector<double>(6, 1e-10), {{0, 1}, {2, 3}, {4, 5}});
+        const double p = static_cast<double>(static_cast<float>(1e-10));
+        const double expected = -std::expm1(3.0 * std::log1p(-p * p));
+        ExpectRelative(expected, m.zbdd->GetBDDHandle()->ComputeMincutUpperBound(), 1e-12);
+    }
+    {
+        // 2,000 single events at 1.5e-15: the bound stays below the
+        // rare-event sum, within its second-order term.
+        const int n = 2000;
+        Products products;
+        for (int i = 0; i < n; ++i) products.push_back({i});
+        SumOfProducts m(std::vector<double>(n, 1.5e-15), products);
+        const double p = static_cast<double>(static_cast<float>(1.5e-15));
+        const double expected = -std::expm1(n * std::log1p(-p));
+        const double bound = m.zbdd->GetBDDHandle()->ComputeMincutUpperBound();
+        ExpectRelative(expected, bound, 1e-12);
+        EXPECT_LE(bound, n * p);
+    }
 }
 
 TEST(ConditionalProbability, ForcingOneEventLeavesTheTopProbabilityUnchanged) {
