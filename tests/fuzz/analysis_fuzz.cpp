@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static bool written = false;
     if (!written) {
         std::string text(script);
-        for (std::size_t at = text.find("%s"); at != std::string::npos; at = text.find("%s", at))
+        for (std::size_t at = text.find("%s"); at != std::string::npos; at = text.find("%s", at + directory.size()))
             text.replace(at, 2, directory);
         WriteFile(directory + "/a.kefo", reinterpret_cast<const uint8_t*>(text.data()), text.size());
         written = true;
