@@ -155,34 +155,100 @@ int KEFOBDDManager::ComputeHighestOrderOfMinimalCutsets(KEFOBDDNode* f) {
     return f->GetIntValue();
 }
 
+namespace {
+
+// Numbers the internal nodes in post-order and gives each the highest
+// order below it and the offset of its row of counts by order (h + 1
+// cells, none for a node without product) in one flat table.
+struct OrderRowVisitor {
+    KEFOBDDManager& m;
+    void* (*reserve)(KEFOBDDManager&, std::size_t);
+    int numberOfSlots;
+    std::size_t cells;
+    struct Slot {
+        KEFOBDDNode* node;
+        std::size_t offset;
+        int highest;
+    }* slots;
+
+    int Highest(KEFOBDDNode* n) const {
+        if (m.IsLeafOne(n)) return 0;
+        if (m.IsLeafZero(n)) return -1;
+        return slots[n->GetIntValue()].highest;
+    }
+    bool Pending(KEFOBDDNode* n) const { return n->GetIntValue() == -1; }
+    void Compute(KEFOBDDNode* n) {
+        slots = static_cast<Slot*>(reserve(m, sizeof(Slot) * (static_cast<std::size_t>(numberOfSlots) + 1)));
+        const int t = Highest(n->GetThenSon());
+        const int e = Highest(n->GetElseSon());
+        const int highest = t >= 0 && t + 1 > e ? t + 1 : e;
+        slots[numberOfSlots] = Slot{n, cells, highest};
+        if (highest >= 0) cells += static_cast<std::size_t>(highest) + 1;
+        n->SetIntValue(numberOfSlots);
+        ++numberOfSlots;
+    }
+};
+
+}  // namespace
+
 void KEFOBDDManager::ComputeOrdersOfMinimalCutsets(KEFOBDDNode* f, int*& counts, int& highest, int& total) {
     counts = nullptr;
     total = 0;
-    highest = ComputeHighestOrderOfMinimalCutsets(f);
-    if (highest < 0) return;
-    counts = static_cast<int*>(PLOVMemoryManager::NewCell(sizeof(int) * (static_cast<std::size_t>(highest) + 1)));
-    // Every path to One adds one to the cell of its number of then-edges.
-    KEFOBDDStackGuard guard(*_stack);
-    KEFOBDDNode* node = f;
-    int order = 0;
-    for (;;) {
-        if (IsLeafOne(node)) {
-            if (counts[order] < INT_MAX) ++counts[order];
-            if (total < INT_MAX) ++total;
-        } else if (!IsLeafZero(node)) {
-            KEFOBDDFrame* frame = _stack->Push();
-            frame->a = node->GetElseSon();
-            frame->k = order;
-            node = node->GetThenSon();
-            ++order;
-            continue;
-        }
-        if (_stack->GetDepth() == guard.GetDepth()) break;
-        KEFOBDDFrame* frame = _stack->Top();
-        node = frame->a;
-        order = frame->k;
-        _stack->Pop();
+    highest = -1;
+    if (f == nullptr || IsLeafZero(f)) return;
+    if (IsLeafOne(f)) {
+        highest = 0;
+        counts = static_cast<int*>(PLOVMemoryManager::NewCell(sizeof(int)));
+        counts[0] = 1;
+        total = 1;
+        return;
     }
+    // Each node's row counts the paths from it to One by their number of
+    // then-edges: row(f)[k] = row(f1)[k - 1] + row(f0)[k], sons before
+    // fathers. The counts are whole numbers in doubles, exact up to 2^53;
+    // any larger one is beyond INT_MAX, where the results saturate. The
+    // work is one row per node, where walking every path would take time
+    // in the number of cutsets (2^31 for the subsets of 31 events).
+    SetIntValues(f, -1);
+    OrderRowVisitor visitor{*this, [](KEFOBDDManager& m, std::size_t bytes) { return m._ReserveScratch(bytes); },
+                            0, 0, nullptr};
+    _PostOrder(f, visitor);
+    const OrderRowVisitor::Slot* slots = visitor.slots;
+    highest = slots[f->GetIntValue()].highest;
+    if (highest < 0) return;
+    double* rows = static_cast<double*>(PLOVMemoryManager::NewUninitializedCell(sizeof(double) * visitor.cells));
+    try {
+        counts = static_cast<int*>(PLOVMemoryManager::NewCell(sizeof(int) * (static_cast<std::size_t>(highest) + 1)));
+    } catch (...) {
+        PLOVMemoryManager::DeleteCell(rows);
+        throw;
+    }
+    for (int s = 0; s < visitor.numberOfSlots; ++s) {
+        const OrderRowVisitor::Slot& slot = slots[s];
+        if (slot.highest < 0) continue;
+        double* row = rows + slot.offset;
+        for (int k = 0; k <= slot.highest; ++k) row[k] = 0.0;
+        const KEFOBDDNode* sons[2] = {slot.node->GetThenSon(), slot.node->GetElseSon()};
+        for (int side = 0; side < 2; ++side) {
+            const KEFOBDDNode* son = sons[side];
+            const int shift = side == 0 ? 1 : 0;
+            if (IsLeafOne(son)) {
+                row[shift] += 1.0;
+            } else if (IsInternalNode(son)) {
+                const OrderRowVisitor::Slot& of = slots[son->GetIntValue()];
+                const double* below = rows + of.offset;
+                for (int k = 0; k <= of.highest; ++k) row[k + shift] += below[k];
+            }
+        }
+    }
+    const double* top = rows + slots[f->GetIntValue()].offset;
+    double sum = 0.0;
+    for (int k = 0; k <= highest; ++k) {
+        counts[k] = ClampToInt(top[k]);
+        sum += top[k];
+    }
+    total = ClampToInt(sum);
+    PLOVMemoryManager::DeleteCell(rows);
 }
 
 void KEFOBDDManager::ComputeNumbersOfOccurrencesOfVariablesInMinimalCutsets(KEFOBDDNode* f, KEFOVariable**& variables,

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <set>
 #include <vector>
@@ -200,6 +201,42 @@ TEST_F(BDDMeasuresTest, NumberOfProductsStaysExactBeyondSinglePrecision) {
     EXPECT_EQ(m.ComputeSizeOfSumOfProducts(z), 6.0 * 82312875.0);
     m.FreeNode(z);
     m.FreeNode(product);
+}
+
+TEST_F(BDDMeasuresTest, OrdersOfTwoToThe31CutsetsAreCountedByOrderAndSaturate) {
+    // Every subset of 31 events: 31 nodes whose two sons are the same, 2^31
+    // products, C(31, k) of order k. The total, above INT_MAX, saturates;
+    // the counts by order (at most C(31, 15) = 300540195) are exact. A walk
+    // of every path would take seconds; rows of counts per node take none.
+    const int n = 31;
+    KEFOBDDManager m;
+    CreateEntries(m, n);
+    KEFOBDDNode* family = m.NewLeafOne();
+    for (int i = n; i >= 1; --i) {
+        KEFOBDDNode* next = m.NewZBDDNode(i, family, family);
+        m.FreeNode(family);
+        family = next;
+    }
+    int* counts = nullptr;
+    int highest = 0, total = 0;
+    m.ComputeOrdersOfMinimalCutsets(family, counts, highest, total);
+    ASSERT_NE(counts, nullptr);
+    EXPECT_EQ(highest, n);
+    EXPECT_EQ(total, INT_MAX);
+    long long binomial = 1;
+    for (int k = 0; k <= n; ++k) {
+        EXPECT_EQ(counts[k], binomial) << "order " << k;
+        binomial = binomial * (n - k) / (k + 1);
+    }
+    PLOVMemoryManager::DeleteCell(counts);
+    // The family of the empty product alone: one product, of order 0.
+    m.ComputeOrdersOfMinimalCutsets(m.NewLeafOne(), counts, highest, total);
+    ASSERT_NE(counts, nullptr);
+    EXPECT_EQ(highest, 0);
+    EXPECT_EQ(counts[0], 1);
+    EXPECT_EQ(total, 1);
+    PLOVMemoryManager::DeleteCell(counts);
+    m.FreeNode(family);
 }
 
 TEST_F(BDDMeasuresTest, SaturationPrecisionAndValueCodes) {
