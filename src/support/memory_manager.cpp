@@ -111,7 +111,7 @@ std::size_t RoundedToLargeCells(std::size_t size) {
 }  // namespace
 #endif
 
-void* PLOVMemoryManager::NewLargeCell(std::size_t size) {
+void* PLOVMemoryManager::NewLargeCell(std::size_t size, bool hugePages) {
 #if PLOV_MAPPED_LARGE_CELLS
     if (size >= largeCellAlignment) {
         if (AllocationMustFail()) Overflow();
@@ -127,6 +127,8 @@ void* PLOVMemoryManager::NewLargeCell(std::size_t size) {
         if (head != 0) munmap(region, head);
         const std::size_t tail = mapped - head - rounded;
         if (tail != 0) munmap(reinterpret_cast<void*>(aligned + rounded), tail);
+        // Advice only: without huge pages the block is an ordinary mapping.
+        if (hugePages) (void)madvise(reinterpret_cast<void*>(aligned), rounded, MADV_HUGEPAGE);
         return reinterpret_cast<void*>(aligned);
     }
 #endif

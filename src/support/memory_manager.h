@@ -29,13 +29,20 @@ public:
     // pages, operation caches). Blocks of `largeCellAlignment` bytes or more
     // are mapped on their own, on that alignment, so that they come zeroed
     // without a pass over them, go back to the system when released, and
-    // get huge pages where the system gives them unasked. They are not
-    // advised to huge pages: on virtual machines whose free memory goes back
-    // to the host, a fresh huge page costs far more on first touch than its
-    // 4 KB pages do. Sizes below that are plain cells. A block is released
-    // with DeleteLargeCell and the size it was made with.
+    // get huge pages where the system gives them unasked. Sizes below that
+    // are plain cells. A block is released with DeleteLargeCell and the size
+    // it was made with.
+    //
+    // hugePages advises the block to transparent huge pages. Only for
+    // blocks read at random all over from the start (the operation cache):
+    // every one of their 4 KB pages is touched anyway, so a huge page costs
+    // no more to back, and the block then takes two entries of the address
+    // translation cache instead of one per 4 KB. Blocks filled bit by bit,
+    // like node pages, are better without: on virtual machines whose free
+    // memory goes back to the host, a fresh huge page costs on first touch
+    // all the 4 KB pages a short analysis would never have touched.
     static const std::size_t largeCellAlignment = std::size_t(2) << 20;
-    static void* NewLargeCell(std::size_t size);
+    static void* NewLargeCell(std::size_t size, bool hugePages = false);
     static void DeleteLargeCell(void* pointer, std::size_t size) noexcept;
 
     static void SetTraceAllocations(bool flag);
