@@ -275,9 +275,14 @@ struct WithoutOp {
                     break;
             }
         } else {
+            // Then-side Without(Without(F1, G1), G0), else-side
+            // Without(F0, G0). The else-call runs between the two calls of
+            // the then-side, so that the slot of the second one, whose first
+            // operand is only known once the first call is done (and is
+            // often a node just made, which no record holds), is fetched
+            // while the else-call runs.
             switch (frame.state) {
                 case 0:
-                    // Without(Without(F1, G1), G0)
                     frame.state = 1;
                     next.a = F->GetThenSon();
                     next.b = G->GetThenSon();
@@ -286,19 +291,22 @@ struct WithoutOp {
                 case 1:
                     frame.r1 = child;
                     frame.state = 2;
-                    next.a = child;
+                    next.a = F->GetElseSon();
                     next.b = G->GetElseSon();
+                    m.GetCache()->Prefetch(KEFOBDDManager::WithoutOperation, 0, child, next.b);
                     return true;
                 case 2:
                     frame.r0 = child;
-                    m.FreeNode(frame.r1);
-                    frame.r1 = nullptr;
                     frame.state = 3;
-                    next.a = F->GetElseSon();
+                    next.a = frame.r1;
                     next.b = G->GetElseSon();
                     return true;
                 default:
-                    break;
+                    m.FreeNode(frame.r1);
+                    frame.r1 = nullptr;
+                    result = m.NewZBDDNode(frame.index, child, frame.r0, true);  // takes both sub-results
+                    m.GetCache()->InsertAt(frame.slot, KEFOBDDManager::WithoutOperation, 0, F, G, result);
+                    return false;
             }
         }
         result = m.NewZBDDNode(frame.index, frame.r0, child, true);  // takes both sub-results
