@@ -131,6 +131,8 @@ void* PLOVMemoryManager::NewLargeCell(std::size_t size, bool hugePages) {
         if (hugePages) (void)madvise(reinterpret_cast<void*>(aligned), rounded, MADV_HUGEPAGE);
         return reinterpret_cast<void*>(aligned);
     }
+#else
+    (void)hugePages;
 #endif
     return NewCell(size);
 }
