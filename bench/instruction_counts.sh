@@ -17,7 +17,6 @@
 set -u
 here=$(cd "$(dirname "$0")/.." && pwd)
 kefo=${KEFO:-$here/build/release/kefo}
-data=$here/tests/data/models
 heuristic=${HEURISTIC:-DFLM}
 if ! command -v valgrind > /dev/null; then
     echo "valgrind is needed" >&2
@@ -26,23 +25,12 @@ fi
 work=$(mktemp -d /tmp/kefo-counts-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
-models=("$@")
-if [ ${#models[@]} -eq 0 ]; then
-    models=(baobab1 baobab2 baobab3 chinese das9201 das9202 das9203 das9204 das9205 das9206 das9207 das9208
-            das9601 edf9201 edf9202 edf9205 isp9601 isp9603 isp9604 isp9605 isp9606 isp9607 ftr10)
-fi
+. "$here/bench/analysis_script.sh"
+SelectModels "$@"
 
 printf "model\tinstructions\tD1 misses\tLL misses\treport\n"
 for m in "${models[@]}"; do
-    file=$data/$m.xml
-    top=$(grep -o '<define-gate name="[^"]*"' "$file" | head -1 | sed 's/.*name="//;s/"//')
-    cat > "$work/a.kefo" <<EOF
-load model "$file" format = open-psa;
-build BDD $top variable-ordering-heuristic = $heuristic;
-build ZBDD-from-BDD $top;
-compute probability $top source-handle = BDD output = "$work/p.txt";
-print minimal-cutsets $top output = "$work/c.txt";
-EOF
+    WriteAnalysisScript "$m"
     summary=$(valgrind --tool=cachegrind --cache-sim=yes --cachegrind-out-file=/dev/null "$kefo" "$work/a.kefo" 2>&1 > /dev/null)
     instructions=$(echo "$summary" | awk '/I *refs:/ {gsub(/,/, "", $NF); print $NF}')
     d1=$(echo "$summary" | awk '/D1  misses:/ {gsub(/,/, "", $4); print $4}')
