@@ -17,13 +17,13 @@ KEFOBDDCache::~KEFOBDDCache() {
 
 void KEFOBDDCache::_AllocateIntervals() {
     _intervals = static_cast<KEFOBDDBudgetInterval*>(
-        PLOVMemoryManager::NewLargeCell(sizeof(KEFOBDDBudgetInterval) * static_cast<std::size_t>(_size), true));
+        PLOVMemoryManager::NewLargeCell(sizeof(KEFOBDDBudgetInterval) * static_cast<std::size_t>(_size), PLOVMemoryManager::Backing::HugePages));
 }
 
 void KEFOBDDCache::_Allocate(int size) {
     if (size < 1) size = 1;
     KEFOBDDRecord* records =
-        static_cast<KEFOBDDRecord*>(PLOVMemoryManager::NewLargeCell(sizeof(KEFOBDDRecord) * static_cast<std::size_t>(size), true));
+        static_cast<KEFOBDDRecord*>(PLOVMemoryManager::NewLargeCell(sizeof(KEFOBDDRecord) * static_cast<std::size_t>(size), PLOVMemoryManager::Backing::HugePages));
     _records = records;
     _size = size;
     const std::uint64_t s = static_cast<std::uint64_t>(size);

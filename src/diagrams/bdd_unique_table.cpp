@@ -104,7 +104,13 @@ KEFOBDDPage* KEFOBDDUniqueTable::_NewPage() {
     // page fits in, at least one unit; the rest of it serves later pages.
     const std::size_t unit = PLOVMemoryManager::largeCellAlignment;
     const std::size_t slabBytes = (bytes + unit - 1) / unit * unit;
-    char* slab = static_cast<char*>(PLOVMemoryManager::NewLargeCell(slabBytes));
+    // The first slab fills as it is touched: most analyses need no more,
+    // and for them a worker thread would cost more than the faults it
+    // saves. Once a second slab is needed, the build is a long one, and its
+    // slabs are populated in the background ahead of the nodes.
+    const PLOVMemoryManager::Backing backing =
+        _numberOfPages == 0 ? PLOVMemoryManager::Backing::Plain : PLOVMemoryManager::Backing::Populated;
+    char* slab = static_cast<char*>(PLOVMemoryManager::NewLargeCell(slabBytes, backing));
     KEFOBDDPage* page = nullptr;
     try {
         page = new KEFOBDDPage(this, _sizeOfPages, reinterpret_cast<KEFOBDDNode*>(slab), slab, slabBytes);

@@ -1,6 +1,7 @@
 #include "support/memory_manager.h"
 
 #include "support/exception.h"
+#include "support/page_populator.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -111,7 +112,7 @@ std::size_t RoundedToLargeCells(std::size_t size) {
 }  // namespace
 #endif
 
-void* PLOVMemoryManager::NewLargeCell(std::size_t size, bool hugePages) {
+void* PLOVMemoryManager::NewLargeCell(std::size_t size, Backing backing) {
 #if PLOV_MAPPED_LARGE_CELLS
     if (size >= largeCellAlignment) {
         if (AllocationMustFail()) Overflow();
@@ -128,11 +129,12 @@ void* PLOVMemoryManager::NewLargeCell(std::size_t size, bool hugePages) {
         const std::size_t tail = mapped - head - rounded;
         if (tail != 0) munmap(reinterpret_cast<void*>(aligned + rounded), tail);
         // Advice only: without huge pages the block is an ordinary mapping.
-        if (hugePages) (void)madvise(reinterpret_cast<void*>(aligned), rounded, MADV_HUGEPAGE);
+        if (backing == Backing::HugePages) (void)madvise(reinterpret_cast<void*>(aligned), rounded, MADV_HUGEPAGE);
+        if (backing == Backing::Populated) PLOVPagePopulator::Request(reinterpret_cast<void*>(aligned), rounded);
         return reinterpret_cast<void*>(aligned);
     }
 #else
-    (void)hugePages;
+    (void)backing;
 #endif
     return NewCell(size);
 }
@@ -141,6 +143,7 @@ void PLOVMemoryManager::DeleteLargeCell(void* pointer, std::size_t size) noexcep
     if (pointer == nullptr) return;
 #if PLOV_MAPPED_LARGE_CELLS
     if (size >= largeCellAlignment) {
+        PLOVPagePopulator::Forget(pointer);
         munmap(pointer, RoundedToLargeCells(size));
         return;
     }

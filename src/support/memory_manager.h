@@ -26,23 +26,30 @@ public:
     // Releases without the null-pointer check (used by operator delete).
     static void ReleaseCell(void* pointer) noexcept;
     // Zero-filled allocation for the big arrays of the diagram stores (node
-    // pages, operation caches). Blocks of `largeCellAlignment` bytes or more
-    // are mapped on their own, on that alignment, so that they come zeroed
-    // without a pass over them, go back to the system when released, and
-    // get huge pages where the system gives them unasked. Sizes below that
-    // are plain cells. A block is released with DeleteLargeCell and the size
-    // it was made with.
+    // pages, operation caches, memos). Blocks of `largeCellAlignment` bytes
+    // or more are mapped on their own, on that alignment, so that they come
+    // zeroed without a pass over them, go back to the system when released,
+    // and get huge pages where the system gives them unasked. Sizes below
+    // that are plain cells. A block is released with DeleteLargeCell and
+    // the size it was made with.
     //
-    // hugePages advises the block to transparent huge pages. Only for
-    // blocks read at random all over from the start (the operation cache):
-    // every one of their 4 KB pages is touched anyway, so a huge page costs
-    // no more to back, and the block then takes two entries of the address
-    // translation cache instead of one per 4 KB. Blocks filled bit by bit,
-    // like node pages, are better without: on virtual machines whose free
-    // memory goes back to the host, a fresh huge page costs on first touch
-    // all the 4 KB pages a short analysis would never have touched.
+    // How a mapped block is backed:
+    // - Plain: its pages are backed as they are first touched.
+    // - HugePages: advised to transparent huge pages. Only for blocks read
+    //   at random all over from the start (the operation cache): every one
+    //   of their 4 KB pages is touched anyway, so a huge page costs no more
+    //   to back, and the block then takes two entries of the address
+    //   translation cache instead of one per 4 KB. Blocks filled bit by
+    //   bit, like node pages, are better without: on virtual machines whose
+    //   free memory goes back to the host, a fresh huge page costs on first
+    //   touch all the 4 KB pages a short analysis would never have touched.
+    // - Populated: backed with 4 KB pages in the background, on another
+    //   processor, while the caller goes on (PLOVPagePopulator), so that its
+    //   first touches find the pages there. For blocks that will be filled
+    //   soon, like node pages.
     static const std::size_t largeCellAlignment = std::size_t(2) << 20;
-    static void* NewLargeCell(std::size_t size, bool hugePages = false);
+    enum class Backing { Plain, HugePages, Populated };
+    static void* NewLargeCell(std::size_t size, Backing backing = Backing::Plain);
     static void DeleteLargeCell(void* pointer, std::size_t size) noexcept;
 
     static void SetTraceAllocations(bool flag);

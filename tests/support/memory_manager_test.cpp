@@ -56,10 +56,11 @@ TEST(PLOVMemoryManagerTest, NullDeletionIsAnInternalError) {
 TEST(PLOVMemoryManagerTest, LargeCellsAreZeroedAlignedAndFailLikeCells) {
     const std::size_t unit = PLOVMemoryManager::largeCellAlignment;
     // A size that is not a multiple of the alignment, and a small one, with
-    // and without the huge-page advice.
-    for (int advised = 0; advised < 4; ++advised) {
+    // and under every backing.
+    for (int advised = 0; advised < 6; ++advised) {
         const std::size_t size = advised % 2 == 0 ? unit + unit / 2 + 100 : std::size_t(4000);
-        unsigned char* block = static_cast<unsigned char*>(PLOVMemoryManager::NewLargeCell(size, advised >= 2));
+        const auto backing = static_cast<PLOVMemoryManager::Backing>(advised / 2);
+        unsigned char* block = static_cast<unsigned char*>(PLOVMemoryManager::NewLargeCell(size, backing));
         ASSERT_NE(block, nullptr);
         bool zero = true;
         for (std::size_t i = 0; i < size; i += 997) zero = zero && block[i] == 0;

@@ -1,0 +1,118 @@
+#include "support/memory_manager.h"
+#include "support/page_populator.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#ifndef MADV_POPULATE_WRITE
+#define MADV_POPULATE_WRITE 23
+#endif
+
+namespace {
+
+const std::size_t pageBytes = 4096;
+
+bool SystemPopulates() {
+    void* probe = mmap(nullptr, pageBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (probe == MAP_FAILED) return false;
+    const bool known = madvise(probe, pageBytes, MADV_POPULATE_WRITE) == 0;
+    munmap(probe, pageBytes);
+    return known;
+}
+
+// The number of the block's 4 KB pages that are backed.
+std::size_t ResidentPages(void* block, std::size_t size) {
+    std::vector<unsigned char> flags((size + pageBytes - 1) / pageBytes);
+    if (mincore(block, size, flags.data()) != 0) return 0;
+    std::size_t resident = 0;
+    for (unsigned char f : flags) resident += f & 1u;
+    return resident;
+}
+
+}  // namespace
+
+TEST(PLOVPagePopulatorTest, PopulatedBlocksKeepWhatIsWrittenMeanwhileAndEndUpBacked) {
+    const std::size_t size = 8 * PLOVMemoryManager::largeCellAlignment;  // 16 MB
+    const std::size_t before = PLOVPagePopulator::GetNumberOfPopulatedBytes();
+    unsigned char* block =
+        static_cast<unsigned char*>(PLOVMemoryManager::NewLargeCell(size, PLOVMemoryManager::Backing::Populated));
+    // Written at once, while the worker goes over the same pages.
+    // One byte per page, at a place and with a value that vary by page.
+    for (std::size_t i = 0; i < size; i += pageBytes)
+        block[i + (i / pageBytes) % pageBytes] = static_cast<unsigned char>(1 + i / pageBytes % 251);
+    PLOVPagePopulator::WaitUntilIdle();
+    bool kept = true;
+    for (std::size_t i = 0; i < size; i += pageBytes) {
+        const std::size_t at = i + (i / pageBytes) % pageBytes;
+        kept = kept && block[at] == static_cast<unsigned char>(1 + i / pageBytes % 251);
+        // The rest of the page is still zero.
+        kept = kept && block[i + (at - i + 1) % pageBytes] == 0;
+    }
+    EXPECT_TRUE(kept);
+    if (SystemPopulates()) {
+        EXPECT_EQ(ResidentPages(block, size), size / pageBytes);
+        EXPECT_GE(PLOVPagePopulator::GetNumberOfPopulatedBytes() - before, size);
+    }
+    PLOVMemoryManager::DeleteLargeCell(block, size);
+
+    // Plain blocks are backed only where they are touched.
+    unsigned char* plain = static_cast<unsigned char*>(PLOVMemoryManager::NewLargeCell(size));
+    plain[0] = 1;
+    PLOVPagePopulator::WaitUntilIdle();
+    EXPECT_LE(ResidentPages(plain, size), 1u);
+    PLOVMemoryManager::DeleteLargeCell(plain, size);
+}
+
+TEST(PLOVPagePopulatorTest, AReleasedBlockIsNeverPopulatedAfterItsRelease) {
+    const std::size_t size = PLOVPagePopulator::maximumBytes;
+    for (int round = 0; round < 4; ++round) {
+        void* block = PLOVMemoryManager::NewLargeCell(size, PLOVMemoryManager::Backing::Populated);
+        PLOVMemoryManager::DeleteLargeCell(block, size);  // most likely while it is being populated
+        // The same addresses, mapped again, stay unbacked.
+        void* again = mmap(block, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED_NOREPLACE, -1, 0);
+        if (again == MAP_FAILED) continue;  // taken meanwhile by someone else
+        if (again != block) {
+            munmap(again, size);  // a system without the flag put it elsewhere
+            continue;
+        }
+        PLOVPagePopulator::WaitUntilIdle();
+        EXPECT_EQ(ResidentPages(again, size), 0u) << "round " << round;
+        munmap(again, size);
+    }
+}
+
+TEST(PLOVPagePopulatorTest, AForkedChildPopulatesOnItsOwnAndExits) {
+    const std::size_t size = 4 * PLOVMemoryManager::largeCellAlignment;
+    // The parent's worker exists, and is busy, when the child is made.
+    void* parentBlock = PLOVMemoryManager::NewLargeCell(size, PLOVMemoryManager::Backing::Populated);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        alarm(30);  // a hang ends the child with SIGALRM
+        unsigned char* block =
+            static_cast<unsigned char*>(PLOVMemoryManager::NewLargeCell(size, PLOVMemoryManager::Backing::Populated));
+        block[size - 1] = 7;
+        PLOVPagePopulator::WaitUntilIdle();
+        const bool ok = block[size - 1] == 7 && block[0] == 0;
+        PLOVMemoryManager::DeleteLargeCell(block, size);
+        PLOVMemoryManager::DeleteLargeCell(parentBlock, size);
+        std::exit(ok ? 0 : 3);  // the exit handlers stop the child's worker
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status)) << "status " << status;
+    if (WIFEXITED(status)) {
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+    }
+    PLOVMemoryManager::DeleteLargeCell(parentBlock, size);
+}
+
+#endif
