@@ -3,6 +3,7 @@
 #ifndef KEFO_DIAGRAMS_BDD_ENTRY_TABLE_H
 #define KEFO_DIAGRAMS_BDD_ENTRY_TABLE_H
 
+#include "diagrams/bdd_bucket_pool.h"
 #include "diagrams/bdd_entry.h"
 #include "support/memory_manager.h"
 
@@ -45,6 +46,9 @@ public:
     void SetResizingRatioOfHashTables(float ratio);
     void SetResizingFactorOfHashTables(int factor);
 
+    // Where the hash tables of the entries take their bucket arrays.
+    KEFOBDDBucketPool* GetBucketPool() { return &_bucketPool; }
+
     // 16 + the sum over the entries of 120 + 8 x buckets of their table.
     long long ComputeMemoryOccupationInBytes() const;
 
@@ -56,6 +60,8 @@ private:
     int _size;
     int _lowest;
     int _highest;
+    // Destroyed after the entries, whose tables give their arrays back.
+    KEFOBDDBucketPool _bucketPool;
 };
 
 #endif

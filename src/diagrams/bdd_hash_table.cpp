@@ -1,5 +1,8 @@
 #include "diagrams/bdd_hash_table.h"
 
+#include "diagrams/bdd_entry.h"
+#include "diagrams/bdd_entry_table.h"
+
 #include <climits>
 
 int KEFOBDDHashTable::_defaultMinimumSize = 256;
@@ -34,12 +37,28 @@ KEFOBDDHashTable::KEFOBDDHashTable(KEFOBDDEntry* entry)
     _AllocateBuckets(_minimumSize);
 }
 
-KEFOBDDHashTable::~KEFOBDDHashTable() {
-    if (_buckets != nullptr) PLOVMemoryManager::DeleteCell(_buckets);
+KEFOBDDHashTable::~KEFOBDDHashTable() { _DeleteBuckets(_buckets, _size); }
+
+// The arrays of a table in a store come from the store's pool; those of a
+// table on its own are plain cells.
+KEFOBDDBucketPool* KEFOBDDHashTable::_Pool() const {
+    KEFOBDDEntryTable* entryTable = _entry != nullptr ? _entry->GetEntryTable() : nullptr;
+    return entryTable != nullptr ? entryTable->GetBucketPool() : nullptr;
+}
+
+void KEFOBDDHashTable::_DeleteBuckets(KEFOBDDNode** buckets, int size) {
+    if (buckets == nullptr) return;
+    if (KEFOBDDBucketPool* pool = _Pool())
+        pool->DeleteBuckets(buckets, size);
+    else
+        PLOVMemoryManager::DeleteCell(buckets);
 }
 
 void KEFOBDDHashTable::_AllocateBuckets(int size) {
-    _buckets = static_cast<KEFOBDDNode**>(PLOVMemoryManager::NewCell(sizeof(KEFOBDDNode*) * static_cast<std::size_t>(size)));
+    KEFOBDDBucketPool* pool = _Pool();
+    _buckets = pool != nullptr ? pool->NewBuckets(size)
+                               : static_cast<KEFOBDDNode**>(
+                                     PLOVMemoryManager::NewCell(sizeof(KEFOBDDNode*) * static_cast<std::size_t>(size)));
     _size = size;
     const std::uint64_t s = static_cast<std::uint64_t>(size);
     _mask = (s & (s - 1)) == 0 ? s - 1 : 0;
@@ -113,5 +132,5 @@ void KEFOBDDHashTable::Resize(int size) {
             node = next;
         }
     }
-    PLOVMemoryManager::DeleteCell(oldBuckets);
+    _DeleteBuckets(oldBuckets, oldSize);
 }

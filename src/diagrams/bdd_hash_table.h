@@ -11,6 +11,7 @@
 
 #include <cstdint>
 
+class KEFOBDDBucketPool;
 class KEFOBDDEntry;
 
 class KEFOBDDHashTable {
@@ -111,6 +112,8 @@ public:
 
 private:
     void _AllocateBuckets(int size);
+    void _DeleteBuckets(KEFOBDDNode** buckets, int size);
+    KEFOBDDBucketPool* _Pool() const;
 
     static int _defaultMinimumSize;
     static int _defaultMaximumSize;
