@@ -1,7 +1,9 @@
 # Two entry points for newcomers:
 #   make demo   configure, build in release mode and run examples/demo.kefo
 #   make test   configure, build and run the whole test suite (normal and
-#               sanitizer builds) through CTest
+#               sanitizer builds) through CTest; a test that runs past ten
+#               minutes (the longest takes about twenty seconds) fails, so
+#               that a hang ends the run instead of using up its time
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE ?= cmake
 CTEST ?= ctest
@@ -18,12 +20,12 @@ demo: release
 test-normal:
 	$(CMAKE) -S . -B build/debug -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	$(CMAKE) --build build/debug -j $(JOBS)
-	cd build/debug && $(CTEST) --output-on-failure -j $(JOBS)
+	cd build/debug && $(CTEST) --output-on-failure --timeout 600 -j $(JOBS)
 
 test-sanitize:
 	$(CMAKE) -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DKEFO_SANITIZE=ON
 	$(CMAKE) --build build/sanitize -j $(JOBS)
-	cd build/sanitize && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 $(CTEST) --output-on-failure -j $(JOBS)
+	cd build/sanitize && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 $(CTEST) --output-on-failure --timeout 600 -j $(JOBS)
 
 test: test-normal test-sanitize
 
