@@ -29,8 +29,10 @@ void KEFOBDDBucketPool::_NewChunk() {
     }
     _chunks.reserve(_chunks.size() + 1);
     // The first chunk is backed as it is touched: most stores need no more.
+    // The later ones are read at random by the look-ups, as the node slabs
+    // are, and are backed the same way.
     const PLOVMemoryManager::Backing backing =
-        _chunks.empty() ? PLOVMemoryManager::Backing::Plain : PLOVMemoryManager::Backing::Populated;
+        _chunks.empty() ? PLOVMemoryManager::Backing::Plain : PLOVMemoryManager::Backing::PopulatedHugePages;
     void* chunk = PLOVMemoryManager::NewLargeCell(chunkBytes, backing);
     _chunks.push_back(chunk);
     _cursor = static_cast<char*>(chunk);

@@ -4,7 +4,7 @@
 // is first touched (and faulted in) while the build waits. The pool carves
 // the arrays of the usual sizes (a power of two of 2 KB to 512 KB) out of
 // chunks of 2 MB, and the chunks after the first are populated in the
-// background (PLOVMemoryManager::Backing::Populated). Released arrays go to
+// background, with huge pages (PLOVMemoryManager::Backing::PopulatedHugePages). Released arrays go to
 // a free list by size and are zeroed again when they are reused. Arrays of
 // other sizes are plain cells.
 //

@@ -106,10 +106,12 @@ KEFOBDDPage* KEFOBDDUniqueTable::_NewPage() {
     const std::size_t slabBytes = (bytes + unit - 1) / unit * unit;
     // The first slab fills as it is touched: most analyses need no more,
     // and for them a worker thread would cost more than the faults it
-    // saves. Once a second slab is needed, the build is a long one, and its
-    // slabs are populated in the background ahead of the nodes.
-    const PLOVMemoryManager::Backing backing =
-        _numberOfPages == 0 ? PLOVMemoryManager::Backing::Plain : PLOVMemoryManager::Backing::Populated;
+    // saves. Once a second slab is needed, the build is a long one: its
+    // slabs are populated in the background ahead of the nodes, with huge
+    // pages, since the look-ups and rehashes of the hash tables then read
+    // the nodes at random over many megabytes.
+    const PLOVMemoryManager::Backing backing = _numberOfPages == 0 ? PLOVMemoryManager::Backing::Plain
+                                                                   : PLOVMemoryManager::Backing::PopulatedHugePages;
     char* slab = static_cast<char*>(PLOVMemoryManager::NewLargeCell(slabBytes, backing));
     KEFOBDDPage* page = nullptr;
     try {

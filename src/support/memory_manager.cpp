@@ -129,8 +129,12 @@ void* PLOVMemoryManager::NewLargeCell(std::size_t size, Backing backing) {
         const std::size_t tail = mapped - head - rounded;
         if (tail != 0) munmap(reinterpret_cast<void*>(aligned + rounded), tail);
         // Advice only: without huge pages the block is an ordinary mapping.
-        if (backing == Backing::HugePages) (void)madvise(reinterpret_cast<void*>(aligned), rounded, MADV_HUGEPAGE);
-        if (backing == Backing::Populated) PLOVPagePopulator::Request(reinterpret_cast<void*>(aligned), rounded);
+        // The advice goes first, so that the worker backs the block with
+        // huge pages from its first chunk.
+        if (backing == Backing::HugePages || backing == Backing::PopulatedHugePages)
+            (void)madvise(reinterpret_cast<void*>(aligned), rounded, MADV_HUGEPAGE);
+        if (backing == Backing::Populated || backing == Backing::PopulatedHugePages)
+            PLOVPagePopulator::Request(reinterpret_cast<void*>(aligned), rounded);
         return reinterpret_cast<void*>(aligned);
     }
 #else

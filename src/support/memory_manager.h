@@ -40,15 +40,22 @@ public:
     //   of their 4 KB pages is touched anyway, so a huge page costs no more
     //   to back, and the block then takes two entries of the address
     //   translation cache instead of one per 4 KB. Blocks filled bit by
-    //   bit, like node pages, are better without: on virtual machines whose
-    //   free memory goes back to the host, a fresh huge page costs on first
-    //   touch all the 4 KB pages a short analysis would never have touched.
+    //   bit, like node pages, are better without it when the caller backs
+    //   them itself: on virtual machines whose free memory goes back to the
+    //   host, a fresh huge page costs on first touch all the 4 KB pages a
+    //   short analysis would never have touched.
     // - Populated: backed with 4 KB pages in the background, on another
     //   processor, while the caller goes on (PLOVPagePopulator), so that its
     //   first touches find the pages there. For blocks that will be filled
-    //   soon, like node pages.
+    //   soon.
+    // - PopulatedHugePages: advised to huge pages and backed in the
+    //   background. For blocks that will be filled soon and then read at
+    //   random, like the node pages and bucket arrays of a large build: the
+    //   cost of backing a huge page is taken off the caller's processor,
+    //   and the caller's random reads then miss the address translation
+    //   cache far less often.
     static const std::size_t largeCellAlignment = std::size_t(2) << 20;
-    enum class Backing { Plain, HugePages, Populated };
+    enum class Backing { Plain, HugePages, Populated, PopulatedHugePages };
     static void* NewLargeCell(std::size_t size, Backing backing = Backing::Plain);
     static void DeleteLargeCell(void* pointer, std::size_t size) noexcept;
 

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #if defined(__linux__)
@@ -37,13 +39,41 @@ std::size_t ResidentPages(void* block, std::size_t size) {
     return resident;
 }
 
-}  // namespace
+// Whether the mapping that holds the address carries the huge-page advice,
+// read from the flags the system lists for it ("hg"); -1 when the system
+// does not list them.
+int AdvisedToHugePages(const void* address) {
+    std::FILE* maps = std::fopen("/proc/self/smaps", "r");
+    if (maps == nullptr) return -1;
+    const std::uintptr_t at = reinterpret_cast<std::uintptr_t>(address);
+    char line[512];
+    bool inside = false;
+    int advised = -1;
+    while (std::fgets(line, sizeof line, maps) != nullptr) {
+        unsigned long low = 0, high = 0;
+        if (std::sscanf(line, "%lx-%lx ", &low, &high) == 2) {
+            inside = at >= low && at < high;
+            continue;
+        }
+        if (inside && std::strncmp(line, "VmFlags:", 8) == 0) {
+            advised = std::strstr(line, " hg") != nullptr ? 1 : 0;
+            break;
+        }
+    }
+    std::fclose(maps);
+    return advised;
+}
 
-TEST(PLOVPagePopulatorTest, PopulatedBlocksKeepWhatIsWrittenMeanwhileAndEndUpBacked) {
-    const std::size_t size = 8 * PLOVMemoryManager::largeCellAlignment;  // 16 MB
+// A block populated in the background, written while the worker goes over
+// it, keeps every byte written and ends up backed; only a block of huge
+// pages carries their advice.
+void CheckPopulatedBlock(PLOVMemoryManager::Backing backing, std::size_t size) {
+    const bool huge = backing == PLOVMemoryManager::Backing::PopulatedHugePages;
+    SCOPED_TRACE(huge ? "with huge pages" : "with 4 KB pages");
     const std::size_t before = PLOVPagePopulator::GetNumberOfPopulatedBytes();
-    unsigned char* block =
-        static_cast<unsigned char*>(PLOVMemoryManager::NewLargeCell(size, PLOVMemoryManager::Backing::Populated));
+    unsigned char* block = static_cast<unsigned char*>(PLOVMemoryManager::NewLargeCell(size, backing));
+    const int advised = AdvisedToHugePages(block);
+    if (advised >= 0) EXPECT_EQ(advised, huge ? 1 : 0);
     // Written at once, while the worker goes over the same pages.
     // One byte per page, at a place and with a value that vary by page.
     for (std::size_t i = 0; i < size; i += pageBytes)
@@ -62,6 +92,14 @@ TEST(PLOVPagePopulatorTest, PopulatedBlocksKeepWhatIsWrittenMeanwhileAndEndUpBac
         EXPECT_GE(PLOVPagePopulator::GetNumberOfPopulatedBytes() - before, size);
     }
     PLOVMemoryManager::DeleteLargeCell(block, size);
+}
+
+}  // namespace
+
+TEST(PLOVPagePopulatorTest, PopulatedBlocksKeepWhatIsWrittenMeanwhileAndEndUpBacked) {
+    const std::size_t size = 8 * PLOVMemoryManager::largeCellAlignment;  // 16 MB
+    CheckPopulatedBlock(PLOVMemoryManager::Backing::Populated, size);
+    CheckPopulatedBlock(PLOVMemoryManager::Backing::PopulatedHugePages, size);
 
     // Plain blocks are backed only where they are touched.
     unsigned char* plain = static_cast<unsigned char*>(PLOVMemoryManager::NewLargeCell(size));
