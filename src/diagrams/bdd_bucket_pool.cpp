@@ -28,19 +28,35 @@ void KEFOBDDBucketPool::_NewChunk() {
         }
     }
     _chunks.reserve(_chunks.size() + 1);
-    // The first chunk is backed as it is touched: most stores need no more.
-    // The later ones are read at random by the look-ups, as the node slabs
-    // are, and are backed the same way.
-    const PLOVMemoryManager::Backing backing =
-        _chunks.empty() ? PLOVMemoryManager::Backing::Plain : PLOVMemoryManager::Backing::PopulatedHugePages;
-    void* chunk = PLOVMemoryManager::NewLargeCell(chunkBytes, backing);
+    void* chunk = _spare;
+    _spare = nullptr;
+    if (chunk == nullptr) {
+        // The first chunk is backed as it is touched: most stores need no
+        // more. The later ones are read at random by the look-ups, as the
+        // node slabs are, and are backed the same way.
+        const PLOVMemoryManager::Backing backing =
+            _chunks.empty() ? PLOVMemoryManager::Backing::Plain : PLOVMemoryManager::Backing::PopulatedHugePages;
+        chunk = PLOVMemoryManager::NewLargeCell(chunkBytes, backing);
+    }
     _chunks.push_back(chunk);
     _cursor = static_cast<char*>(chunk);
     _remainder = chunkBytes;
 }
 
+// The spare is a head start only: when memory is short, the next chunk is
+// mapped when it is needed, and its failure then is the one reported.
+void KEFOBDDBucketPool::_MapSpare() noexcept {
+    try {
+        _spare = PLOVMemoryManager::NewLargeCell(chunkBytes, PLOVMemoryManager::Backing::PopulatedHugePages);
+    } catch (...) {
+        _spare = nullptr;
+    }
+}
+
 void KEFOBDDBucketPool::_ReleaseChunks() {
     for (void* chunk : _chunks) PLOVMemoryManager::DeleteLargeCell(chunk, chunkBytes);
+    if (_spare != nullptr) PLOVMemoryManager::DeleteLargeCell(_spare, chunkBytes);
+    _spare = nullptr;
     _chunks.clear();
     _cursor = nullptr;
     _remainder = 0;
@@ -61,6 +77,7 @@ KEFOBDDNode** KEFOBDDBucketPool::NewBuckets(int size) {
         array = _cursor;
         _cursor += bytes;
         _remainder -= bytes;
+        if (_spare == nullptr && _remainder < chunkBytes / 2) _MapSpare();
     }
     ++_inUse;
     return static_cast<KEFOBDDNode**>(array);

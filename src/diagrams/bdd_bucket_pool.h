@@ -37,16 +37,22 @@ public:
 
     int GetNumberOfChunks() const { return static_cast<int>(_chunks.size()); }
     long GetNumberOfArraysInUse() const { return _inUse; }
+    // Whether the chunk that follows the newest is already mapped.
+    bool HasSpareChunk() const { return _spare != nullptr; }
 
 private:
     static int _ClassOf(std::size_t bytes);
     void _NewChunk();
     void _ReleaseChunks();
+    void _MapSpare() noexcept;
 
     // The newest chunk is carved from _cursor on.
     std::vector<void*> _chunks;
     char* _cursor = nullptr;
     std::size_t _remainder = 0;
+    // The chunk that follows the newest, mapped and given to the populating
+    // worker once less than half of the newest is left to carve.
+    void* _spare = nullptr;
     // Free arrays of each class, threaded through their first bucket.
     void* _free[largestClass + 1] = {};
     long _inUse = 0;

@@ -53,7 +53,9 @@ KEFOBDDUniqueTable::KEFOBDDUniqueTable(KEFOBDDManager* manager)
       _freshSlots(nullptr),
       _endOfFreshSlots(nullptr),
       _slabCursor(nullptr),
-      _slabRemainder(0) {
+      _slabRemainder(0),
+      _spareSlab(nullptr),
+      _spareSlabBytes(0) {
     _leafZero._Set(KEFOBDDNode::leafZeroIndex, KEFOBDDNode::saturatedCount, nullptr, nullptr);
     _leafOne._Set(KEFOBDDNode::leafOneIndex, KEFOBDDNode::saturatedCount, nullptr, nullptr);
 }
@@ -74,6 +76,26 @@ void KEFOBDDUniqueTable::DeletePages() {
     _endOfFreshSlots = nullptr;
     _slabCursor = nullptr;
     _slabRemainder = 0;
+    _DeleteSpareSlab();
+}
+
+void KEFOBDDUniqueTable::_DeleteSpareSlab() noexcept {
+    if (_spareSlab != nullptr) PLOVMemoryManager::DeleteLargeCell(_spareSlab, _spareSlabBytes);
+    _spareSlab = nullptr;
+    _spareSlabBytes = 0;
+}
+
+// The spare is a head start only: when memory is short, the next slab is
+// mapped when it is needed, and its failure then is the one reported.
+void KEFOBDDUniqueTable::_MapSpareSlab(std::size_t slabBytes) noexcept {
+    try {
+        _spareSlab = static_cast<char*>(
+            PLOVMemoryManager::NewLargeCell(slabBytes, PLOVMemoryManager::Backing::PopulatedHugePages));
+        _spareSlabBytes = slabBytes;
+    } catch (...) {
+        _spareSlab = nullptr;
+        _spareSlabBytes = 0;
+    }
 }
 
 bool KEFOBDDUniqueTable::_AddPage() {
@@ -94,34 +116,51 @@ bool KEFOBDDUniqueTable::_AddPage() {
 KEFOBDDPage* KEFOBDDUniqueTable::_NewPage() {
     const std::size_t bytes = sizeof(KEFOBDDNode) * static_cast<std::size_t>(_sizeOfPages);
     if (bytes < KEFOBDDPage::slabThreshold) return new KEFOBDDPage(this, _sizeOfPages);
-    if (_slabRemainder >= bytes) {
-        KEFOBDDNode* nodes = reinterpret_cast<KEFOBDDNode*>(_slabCursor);
-        _slabCursor += bytes;
-        _slabRemainder -= bytes;
-        return new KEFOBDDPage(this, _sizeOfPages, nodes, nullptr, 0);
-    }
-    // A new slab: the largest multiple of the large-cell alignment that the
-    // page fits in, at least one unit; the rest of it serves later pages.
+    // A slab is the largest multiple of the large-cell alignment that a page
+    // fits in, at least one unit; the rest of it serves later pages.
     const std::size_t unit = PLOVMemoryManager::largeCellAlignment;
     const std::size_t slabBytes = (bytes + unit - 1) / unit * unit;
-    // The first slab fills as it is touched: most analyses need no more,
-    // and for them a worker thread would cost more than the faults it
-    // saves. Once a second slab is needed, the build is a long one: its
-    // slabs are populated in the background ahead of the nodes, with huge
-    // pages, since the look-ups and rehashes of the hash tables then read
-    // the nodes at random over many megabytes.
-    const PLOVMemoryManager::Backing backing = _numberOfPages == 0 ? PLOVMemoryManager::Backing::Plain
-                                                                   : PLOVMemoryManager::Backing::PopulatedHugePages;
-    char* slab = static_cast<char*>(PLOVMemoryManager::NewLargeCell(slabBytes, backing));
     KEFOBDDPage* page = nullptr;
-    try {
-        page = new KEFOBDDPage(this, _sizeOfPages, reinterpret_cast<KEFOBDDNode*>(slab), slab, slabBytes);
-    } catch (...) {
-        PLOVMemoryManager::DeleteLargeCell(slab, slabBytes);
-        throw;
+    if (_slabRemainder >= bytes) {
+        page = new KEFOBDDPage(this, _sizeOfPages, reinterpret_cast<KEFOBDDNode*>(_slabCursor), nullptr, 0);
+        _slabCursor += bytes;
+        _slabRemainder -= bytes;
+    } else {
+        char* slab = nullptr;
+        if (_spareSlab != nullptr && _spareSlabBytes == slabBytes) {
+            slab = _spareSlab;
+            _spareSlab = nullptr;
+            _spareSlabBytes = 0;
+        } else {
+            // No spare, or one made for pages of another size.
+            _DeleteSpareSlab();
+            // The first slab fills as it is touched: most analyses need no
+            // more, and for them a worker thread would cost more than the
+            // faults it saves. A later one is needed at once, before the
+            // worker could back it; it is given to the worker all the same.
+            // Slabs after the first are advised to huge pages, since the
+            // look-ups and rehashes of the hash tables of a long build read
+            // the nodes at random over many megabytes.
+            const PLOVMemoryManager::Backing backing = _numberOfPages == 0
+                                                           ? PLOVMemoryManager::Backing::Plain
+                                                           : PLOVMemoryManager::Backing::PopulatedHugePages;
+            slab = static_cast<char*>(PLOVMemoryManager::NewLargeCell(slabBytes, backing));
+        }
+        try {
+            page = new KEFOBDDPage(this, _sizeOfPages, reinterpret_cast<KEFOBDDNode*>(slab), slab, slabBytes);
+        } catch (...) {
+            PLOVMemoryManager::DeleteLargeCell(slab, slabBytes);
+            throw;
+        }
+        _slabCursor = slab + bytes;
+        _slabRemainder = slabBytes - bytes;
     }
-    _slabCursor = slab + bytes;
-    _slabRemainder = slabBytes - bytes;
+    // The newest slab is full once this page is handed out: the next one is
+    // mapped now, while a page of nodes is still to be made, unless the
+    // store could not take another page anyway.
+    const long long afterNext = static_cast<long long>(_numberOfNodes) + 2LL * _sizeOfPages;
+    if (_slabRemainder < bytes && _spareSlab == nullptr && afterNext <= _maximumNumberOfNodes)
+        _MapSpareSlab(slabBytes);
     return page;
 }
 

@@ -68,6 +68,8 @@ public:
     }
     // Returns every page; the node and page counts become 0.
     void DeletePages();
+    // Whether the slab of the next pages is already mapped.
+    bool HasSpareSlab() const { return _spareSlab != nullptr; }
 
     // 8 + the sum over the pages of 32 + 32 x nodes of the page.
     long long ComputeMemoryOccupationInBytes() const;
@@ -77,6 +79,8 @@ private:
     KEFOBDDNode* _NewNodeSlowly();
     bool _AddPage();
     KEFOBDDPage* _NewPage();
+    void _MapSpareSlab(std::size_t slabBytes) noexcept;
+    void _DeleteSpareSlab() noexcept;
 
     static int _defaultSizeOfPages;
     static int _defaultMaximumNumberOfNodes;
@@ -99,6 +103,11 @@ private:
     // The unused end of the newest slab of pages (see KEFOBDDPage).
     char* _slabCursor;
     std::size_t _slabRemainder;
+    // The slab the next pages will come from, mapped and given to the
+    // populating worker as soon as the newest slab has no room for another
+    // page, so that the worker is a whole page ahead of the first touches.
+    char* _spareSlab;
+    std::size_t _spareSlabBytes;
     KEFOBDDNode _leafZero;
     KEFOBDDNode _leafOne;
 };

@@ -42,6 +42,7 @@ TEST(BDDBucketPoolTest, ArraysComeZeroedNeverOverlapAndChunksGoBackWhenAllAreRel
         bool zeroed = true;
         bool intact = true;
         int mostChunks = 0;
+        bool sawSpare = false;
         for (int step = 0; step < 3000; ++step) {
             // Mostly allocations while the pool is small, then as many
             // releases, so that the free lists are used and emptied.
@@ -54,6 +55,7 @@ TEST(BDDBucketPoolTest, ArraysComeZeroedNeverOverlapAndChunksGoBackWhenAllAreRel
                 for (int i = 0; i < size; ++i) buckets[i] = reinterpret_cast<KEFOBDDNode*>(tag);
                 live.push_back(Live{buckets, size, tag});
                 mostChunks = std::max(mostChunks, pool.GetNumberOfChunks());
+                sawSpare = sawSpare || pool.HasSpareChunk();
             } else {
                 const std::size_t k = random() % live.size();
                 // Every bucket still holds its array's tag: no other array
@@ -64,12 +66,14 @@ TEST(BDDBucketPoolTest, ArraysComeZeroedNeverOverlapAndChunksGoBackWhenAllAreRel
                 live.pop_back();
                 if (live.empty()) {
                     EXPECT_EQ(pool.GetNumberOfChunks(), 0);
+                    EXPECT_FALSE(pool.HasSpareChunk());
                 }
             }
         }
         EXPECT_TRUE(zeroed);
         EXPECT_TRUE(intact);
         EXPECT_GT(mostChunks, 1);
+        EXPECT_TRUE(sawSpare);
         for (const Live& a : live) {
             intact = intact && AllEqual(a.buckets, a.size, a.tag);
             pool.DeleteBuckets(a.buckets, a.size);
@@ -81,7 +85,21 @@ TEST(BDDBucketPoolTest, ArraysComeZeroedNeverOverlapAndChunksGoBackWhenAllAreRel
         KEFOBDDNode** again = pool.NewBuckets(65536);
         EXPECT_TRUE(AllEqual(again, 65536, 0));
         EXPECT_EQ(pool.GetNumberOfChunks(), 1);
-        pool.DeleteBuckets(again, 65536);
+        // Arrays of 512 KB: the next chunk is mapped ahead with the third,
+        // when less than half of the first is left, and the fifth, which
+        // does not fit in the first, is carved from it.
+        std::vector<KEFOBDDNode**> arrays{again};
+        std::vector<bool> spare{pool.HasSpareChunk()};
+        for (int k = 1; k < 5; ++k) {
+            arrays.push_back(pool.NewBuckets(65536));
+            spare.push_back(pool.HasSpareChunk());
+        }
+        EXPECT_EQ(spare, (std::vector<bool>{false, false, true, true, false}));
+        EXPECT_EQ(pool.GetNumberOfChunks(), 2);
+        EXPECT_TRUE(AllEqual(arrays.back(), 65536, 0));
+        for (KEFOBDDNode** a : arrays) pool.DeleteBuckets(a, 65536);
+        EXPECT_EQ(pool.GetNumberOfChunks(), 0);
+        EXPECT_FALSE(pool.HasSpareChunk());
     }
 }
 

@@ -394,6 +394,54 @@ TEST_F(BDDStoreTest, PagesCarvedFromSlabsNeverOverlapAndSurviveResets) {
     }
 }
 
+TEST_F(BDDStoreTest, TheNextSlabIsMappedOnceTheNewestIsFullAndDroppedWhenPagesChangeSize) {
+    // Pages of 8192 nodes, eight to a 2 MB slab: the spare comes with the
+    // eighth page. Pages of 100000 nodes then need slabs of 4 MB: the 2 MB
+    // spare is dropped for a slab of the right size, which is full at once,
+    // so a spare of 4 MB follows and serves the next page.
+    KEFOBDDManager::SetDefaultMinimumSizeOfHashTables(4);
+    KEFOBDDManager m;
+    m.SetSizeOfPages(8192);
+    const int n = 8 * 8192 + 100000 + 5;
+    m.SetSizeOfEntryTable(n + 2);
+    CreateEntries(m, n + 1);
+    KEFOBDDUniqueTable* table = m.GetUniqueTable();
+    std::vector<KEFOBDDNode*> nodes;
+    int i = 1;
+    for (; i <= 7 * 8192; ++i) nodes.push_back(m.BuildPositiveLiteral(i));
+    EXPECT_EQ(m.GetNumberOfPagesInUniqueTable(), 7);
+    EXPECT_FALSE(table->HasSpareSlab());
+    for (; i <= 8 * 8192; ++i) nodes.push_back(m.BuildPositiveLiteral(i));
+    EXPECT_EQ(m.GetNumberOfPagesInUniqueTable(), 8);
+    EXPECT_TRUE(table->HasSpareSlab());
+    m.SetSizeOfPages(100000);
+    for (; i <= 8 * 8192 + 1; ++i) nodes.push_back(m.BuildPositiveLiteral(i));
+    EXPECT_EQ(m.GetNumberOfPagesInUniqueTable(), 9);
+    EXPECT_TRUE(table->HasSpareSlab());
+    for (; i <= n; ++i) nodes.push_back(m.BuildPositiveLiteral(i));
+    EXPECT_EQ(m.GetNumberOfPagesInUniqueTable(), 10);
+    std::vector<std::uintptr_t> addresses;
+    for (KEFOBDDNode* x : nodes) addresses.push_back(reinterpret_cast<std::uintptr_t>(x));
+    std::sort(addresses.begin(), addresses.end());
+    bool apart = true;
+    for (std::size_t k = 1; k < addresses.size(); ++k)
+        apart = apart && addresses[k] - addresses[k - 1] >= sizeof(KEFOBDDNode);
+    EXPECT_TRUE(apart);
+    bool intact = true;
+    for (int k = 1; k <= n; ++k)
+        intact = intact && m.GetIndex(nodes[k - 1]) == k && m.BuildPositiveLiteral(k) == nodes[k - 1];
+    EXPECT_TRUE(intact);
+    m.Reset();
+    EXPECT_FALSE(table->HasSpareSlab());
+    // No spare is mapped for a page the store could not take.
+    m.SetSizeOfPages(8192);
+    m.SetUniqueTableSize(8 * 8192);
+    CreateEntries(m, 8 * 8192 + 1);
+    for (int k = 1; k <= 7 * 8192 + 1; ++k) m.BuildPositiveLiteral(k);
+    EXPECT_EQ(m.GetNumberOfPagesInUniqueTable(), 8);
+    EXPECT_FALSE(table->HasSpareSlab());
+}
+
 TEST_F(BDDStoreTest, NodeMemoFindsEveryRecordThroughItsGrowthAndForgetsThemOnReset) {
     KEFOBDDManager m;
     const int n = 5000;
