@@ -73,7 +73,9 @@ void CheckPopulatedBlock(PLOVMemoryManager::Backing backing, std::size_t size) {
     const std::size_t before = PLOVPagePopulator::GetNumberOfPopulatedBytes();
     unsigned char* block = static_cast<unsigned char*>(PLOVMemoryManager::NewLargeCell(size, backing));
     const int advised = AdvisedToHugePages(block);
-    if (advised >= 0) EXPECT_EQ(advised, huge ? 1 : 0);
+    if (advised >= 0) {
+        EXPECT_EQ(advised, huge ? 1 : 0);
+    }
     // Written at once, while the worker goes over the same pages.
     // One byte per page, at a place and with a value that vary by page.
     for (std::size_t i = 0; i < size; i += pageBytes)
@@ -129,7 +131,15 @@ TEST(PLOVPagePopulatorTest, AReleasedBlockIsNeverPopulatedAfterItsRelease) {
 
 TEST(PLOVPagePopulatorTest, AForkedChildPopulatesOnItsOwnAndExits) {
     const std::size_t size = 4 * PLOVMemoryManager::largeCellAlignment;
-    // The parent's worker exists, and is busy, when the child is made.
+    // The parent's worker has started and is busy when the child is made.
+    // It is started first on a block of its own: a thread still starting
+    // may hold a lock of the sanitizers' allocator, which has no fork hooks
+    // of its own, and the child's first allocation would then wait forever
+    // (the system allocator has such hooks).
+    void* warmUp = PLOVMemoryManager::NewLargeCell(PLOVMemoryManager::largeCellAlignment,
+                                                   PLOVMemoryManager::Backing::Populated);
+    PLOVPagePopulator::WaitUntilIdle();
+    PLOVMemoryManager::DeleteLargeCell(warmUp, PLOVMemoryManager::largeCellAlignment);
     void* parentBlock = PLOVMemoryManager::NewLargeCell(size, PLOVMemoryManager::Backing::Populated);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
