@@ -73,10 +73,14 @@ KEFOBDDNode** KEFOBDDBucketPool::NewBuckets(int size) {
         std::memset(array, 0, bytes);
     } else {
         if (_remainder < bytes) _NewChunk();
-        // Fresh from the system: already zero.
+        // Fresh from the system: already zero. An array of the first
+        // chunk, which is not populated in the background, is backed at
+        // once: a table reads and writes its buckets all over, so each of
+        // its pages would otherwise be faulted in one by one.
         array = _cursor;
         _cursor += bytes;
         _remainder -= bytes;
+        if (_chunks.size() == 1) PLOVMemoryManager::BackPagesNow(array, bytes);
         if (_spare == nullptr && _remainder < chunkBytes / 2) _MapSpare();
     }
     ++_inUse;

@@ -3,6 +3,7 @@
 #include "diagrams/bdd_manager.h"
 #include "support/exception.h"
 
+#include <algorithm>
 #include <cstdint>
 
 int KEFOBDDUniqueTable::_defaultSizeOfPages = 32768;
@@ -52,6 +53,9 @@ KEFOBDDUniqueTable::KEFOBDDUniqueTable(KEFOBDDManager* manager)
       _freeList(nullptr),
       _freshSlots(nullptr),
       _endOfFreshSlots(nullptr),
+      _endOfPageSlots(nullptr),
+      _backingStep(0),
+      _backsByHand(false),
       _slabCursor(nullptr),
       _slabRemainder(0),
       _spareSlab(nullptr),
@@ -74,6 +78,9 @@ void KEFOBDDUniqueTable::DeletePages() {
     _freeList = nullptr;
     _freshSlots = nullptr;
     _endOfFreshSlots = nullptr;
+    _endOfPageSlots = nullptr;
+    _backingStep = 0;
+    _backsByHand = false;
     _slabCursor = nullptr;
     _slabRemainder = 0;
     _DeleteSpareSlab();
@@ -108,14 +115,22 @@ bool KEFOBDDUniqueTable::_AddPage() {
     ++_numberOfPages;
     // The slots are handed out from the first on (NewNode).
     _freshSlots = page->GetNodes();
-    _endOfFreshSlots = _freshSlots + _sizeOfPages;
+    _endOfPageSlots = _freshSlots + _sizeOfPages;
+    _endOfFreshSlots = _freshSlots;
+    if (_backsByHand)
+        _BackMoreFreshSlots();
+    else
+        _endOfFreshSlots = _endOfPageSlots;
     _numberOfFreeNodes += _sizeOfPages;
     return true;
 }
 
 KEFOBDDPage* KEFOBDDUniqueTable::_NewPage() {
     const std::size_t bytes = sizeof(KEFOBDDNode) * static_cast<std::size_t>(_sizeOfPages);
-    if (bytes < KEFOBDDPage::slabThreshold) return new KEFOBDDPage(this, _sizeOfPages);
+    if (bytes < KEFOBDDPage::slabThreshold) {
+        _backsByHand = false;
+        return new KEFOBDDPage(this, _sizeOfPages);
+    }
     // A slab is the largest multiple of the large-cell alignment that a page
     // fits in, at least one unit; the rest of it serves later pages.
     const std::size_t unit = PLOVMemoryManager::largeCellAlignment;
@@ -154,6 +169,9 @@ KEFOBDDPage* KEFOBDDUniqueTable::_NewPage() {
         }
         _slabCursor = slab + bytes;
         _slabRemainder = slabBytes - bytes;
+        // Only the first slab is backed by hand; the others are populated
+        // in the background.
+        _backsByHand = _numberOfPages == 0;
     }
     // The newest slab is full once this page is handed out: the next one is
     // mapped now, while a page of nodes is still to be made, unless the
@@ -164,7 +182,21 @@ KEFOBDDPage* KEFOBDDUniqueTable::_NewPage() {
     return page;
 }
 
+void KEFOBDDUniqueTable::_BackMoreFreshSlots() noexcept {
+    const std::size_t smallestStep = std::size_t(64) << 10;
+    const std::size_t largestStep = std::size_t(512) << 10;
+    _backingStep = _backingStep == 0 ? smallestStep : std::min(2 * _backingStep, largestStep);
+    const std::size_t left = static_cast<std::size_t>(_endOfPageSlots - _endOfFreshSlots);
+    const std::size_t slots = std::min(left, _backingStep / sizeof(KEFOBDDNode));
+    PLOVMemoryManager::BackPagesNow(_endOfFreshSlots, slots * sizeof(KEFOBDDNode));
+    _endOfFreshSlots += slots;
+}
+
 KEFOBDDNode* KEFOBDDUniqueTable::_NewNodeSlowly() {
+    if (_freshSlots != _endOfPageSlots) {
+        _BackMoreFreshSlots();
+        return NewNode();
+    }
     bool added = false;
     try {
         added = _AddPage();

@@ -80,6 +80,7 @@ private:
     bool _AddPage();
     KEFOBDDPage* _NewPage();
     void _MapSpareSlab(std::size_t slabBytes) noexcept;
+    void _BackMoreFreshSlots() noexcept;
     void _DeleteSpareSlab() noexcept;
 
     static int _defaultSizeOfPages;
@@ -100,6 +101,14 @@ private:
     // freed by garbage collection, as they would be from the list.
     KEFOBDDNode* _freshSlots;
     KEFOBDDNode* _endOfFreshSlots;
+    // The fresh slots of a page of the first slab, which is not populated
+    // in the background, are handed out only as far as their pages have
+    // been backed: each time they run out, the next stretch of the page is
+    // backed in one request (doubling from 64 KB to 512 KB), which costs a
+    // fraction of the page faults its first touches would take.
+    KEFOBDDNode* _endOfPageSlots;
+    std::size_t _backingStep;
+    bool _backsByHand;
     // The unused end of the newest slab of pages (see KEFOBDDPage).
     char* _slabCursor;
     std::size_t _slabRemainder;

@@ -3,6 +3,8 @@
 #include "support/exception.h"
 #include "support/page_populator.h"
 
+#include <atomic>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +14,9 @@
 #if defined(__linux__)
 #include <sys/mman.h>
 #define PLOV_MAPPED_LARGE_CELLS 1
+#ifndef MADV_POPULATE_WRITE
+#define MADV_POPULATE_WRITE 23
+#endif
 #else
 #define PLOV_MAPPED_LARGE_CELLS 0
 #endif
@@ -141,6 +146,22 @@ void* PLOVMemoryManager::NewLargeCell(std::size_t size, Backing backing) {
     (void)backing;
 #endif
     return NewCell(size);
+}
+
+void PLOVMemoryManager::BackPagesNow(void* pointer, std::size_t size) noexcept {
+#if PLOV_MAPPED_LARGE_CELLS
+    // False once the system has refused the advice as unknown.
+    static std::atomic<bool> known{true};
+    if (!known.load(std::memory_order_relaxed) || pointer == nullptr || size == 0) return;
+    const std::uintptr_t pageBytes = 4096;
+    const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(pointer) & ~(pageBytes - 1);
+    const std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(pointer) + size + pageBytes - 1) & ~(pageBytes - 1);
+    if (madvise(reinterpret_cast<void*>(start), end - start, MADV_POPULATE_WRITE) != 0 && errno == EINVAL)
+        known.store(false, std::memory_order_relaxed);
+#else
+    (void)pointer;
+    (void)size;
+#endif
 }
 
 void PLOVMemoryManager::DeleteLargeCell(void* pointer, std::size_t size) noexcept {

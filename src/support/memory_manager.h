@@ -58,6 +58,12 @@ public:
     enum class Backing { Plain, HugePages, Populated, PopulatedHugePages };
     static void* NewLargeCell(std::size_t size, Backing backing = Backing::Plain);
     static void DeleteLargeCell(void* pointer, std::size_t size) noexcept;
+    // Backs the 4 KB pages that overlap [pointer, pointer + size) at once,
+    // without changing what they hold, in one request to the system: on
+    // virtual machines a page fault costs ten times as much as a page
+    // backed that way. The range must lie in a block of NewLargeCell. Does
+    // nothing where the system does not know the request.
+    static void BackPagesNow(void* pointer, std::size_t size) noexcept;
 
     static void SetTraceAllocations(bool flag);
     static bool GetTraceAllocations();

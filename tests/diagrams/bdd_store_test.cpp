@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -441,6 +445,45 @@ TEST_F(BDDStoreTest, TheNextSlabIsMappedOnceTheNewestIsFullAndDroppedWhenPagesCh
     EXPECT_EQ(m.GetNumberOfPagesInUniqueTable(), 8);
     EXPECT_FALSE(table->HasSpareSlab());
 }
+
+#if defined(__linux__)
+TEST_F(BDDStoreTest, TheFirstSlabIsBackedByStretchesAheadOfTheSlotsHandedOut) {
+    // 64 KB (2048 nodes), then 128 KB, 256 KB, ... of the first page are
+    // backed each time the slots backed so far run out; nothing else of
+    // the slab is touched. Small hash tables keep their arrays apart.
+    void* probe = mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(probe, MAP_FAILED);
+    const bool populates = madvise(probe, 4096, 23 /* MADV_POPULATE_WRITE */) == 0;
+    munmap(probe, 4096);
+    if (!populates) GTEST_SKIP() << "the system cannot back pages on request";
+    KEFOBDDManager::SetDefaultMinimumSizeOfHashTables(4);
+    KEFOBDDManager m;
+    const int n = 2048 + 4096 + 1;
+    m.SetSizeOfEntryTable(n + 2);
+    CreateEntries(m, n + 1);
+    const std::size_t kb = 1024, slab = 2048 * kb;
+    std::vector<unsigned char> flags(slab / 4096);
+    auto backedKB = [&](const void* start) {
+        EXPECT_EQ(mincore(const_cast<void*>(start), slab, flags.data()), 0);
+        std::size_t pages = 0;
+        for (unsigned char f : flags) pages += f & 1u;
+        return pages * 4;
+    };
+    KEFOBDDNode* first = m.BuildPositiveLiteral(1);
+    EXPECT_EQ(backedKB(first), 64u);
+    for (int i = 2; i <= 2048; ++i) m.BuildPositiveLiteral(i);
+    EXPECT_EQ(backedKB(first), 64u);
+    m.BuildPositiveLiteral(2049);
+    EXPECT_EQ(backedKB(first), 64u + 128u);
+    for (int i = 2050; i <= n; ++i) m.BuildPositiveLiteral(i);
+    EXPECT_EQ(backedKB(first), 64u + 128u + 256u);
+    // Every node is still what it was made.
+    bool intact = true;
+    for (int i = 1; i <= n; ++i) intact = intact && m.GetIndex(m.BuildPositiveLiteral(i)) == i;
+    EXPECT_TRUE(intact);
+    EXPECT_EQ(m.GetIndex(first), 1);
+}
+#endif
 
 TEST_F(BDDStoreTest, NodeMemoFindsEveryRecordThroughItsGrowthAndForgetsThemOnReset) {
     KEFOBDDManager m;

@@ -111,6 +111,27 @@ TEST(PLOVPagePopulatorTest, PopulatedBlocksKeepWhatIsWrittenMeanwhileAndEndUpBac
     PLOVMemoryManager::DeleteLargeCell(plain, size);
 }
 
+TEST(PLOVPagePopulatorTest, PagesBackedAtOnceAreExactlyThoseOfTheRangeAndKeepTheirBytes) {
+    const std::size_t size = PLOVMemoryManager::largeCellAlignment;
+    unsigned char* block = static_cast<unsigned char*>(PLOVMemoryManager::NewLargeCell(size));
+    block[5 * pageBytes + 17] = 42;
+    // From the middle of page 3 to the first byte of page 8: pages 3 to 8.
+    PLOVMemoryManager::BackPagesNow(block + 3 * pageBytes + 100, 5 * pageBytes - 99);
+    EXPECT_EQ(block[5 * pageBytes + 17], 42);
+    EXPECT_EQ(block[3 * pageBytes], 0);
+    if (SystemPopulates()) {
+        std::vector<unsigned char> flags(size / pageBytes);
+        ASSERT_EQ(mincore(block, size, flags.data()), 0);
+        std::vector<int> backed;
+        for (std::size_t i = 0; i < flags.size(); ++i)
+            if (flags[i] & 1u) backed.push_back(static_cast<int>(i));
+        EXPECT_EQ(backed, (std::vector<int>{3, 4, 5, 6, 7, 8}));
+    }
+    PLOVMemoryManager::BackPagesNow(block, 0);  // nothing to back
+    PLOVMemoryManager::BackPagesNow(nullptr, pageBytes);
+    PLOVMemoryManager::DeleteLargeCell(block, size);
+}
+
 TEST(PLOVPagePopulatorTest, AReleasedBlockIsNeverPopulatedAfterItsRelease) {
     const std::size_t size = PLOVPagePopulator::maximumBytes;
     for (int round = 0; round < 4; ++round) {
