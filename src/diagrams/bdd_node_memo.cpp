@@ -20,7 +20,7 @@ void KEFOBDDNodeMemo::Insert(const KEFOBDDNode* key, KEFOBDDNode* value) {
 
 void KEFOBDDNodeMemo::_Grow() {
     const std::size_t capacity = _capacity == 0 ? 1024 : 2 * _capacity;
-    Slot* slots = static_cast<Slot*>(PLOVMemoryManager::NewLargeCell(capacity * sizeof(Slot)));
+    Slot* slots = static_cast<Slot*>(PLOVMemoryManager::NewLargeCell(capacity * sizeof(Slot), PLOVMemoryManager::Backing::Backed));
     const std::size_t mask = capacity - 1;
     for (std::size_t j = 0; j < _capacity; ++j) {
         const Slot& old = _slots[j];

@@ -35,7 +35,7 @@ void KEFOBDDPairMemo::Insert(const KEFOBDDNode* a, const KEFOBDDNode* b, KEFOBDD
 
 void KEFOBDDPairMemo::_Grow() {
     const std::size_t capacity = _capacity == 0 ? 65536 : 2 * _capacity;
-    Slot* slots = static_cast<Slot*>(PLOVMemoryManager::NewLargeCell(capacity * sizeof(Slot)));
+    Slot* slots = static_cast<Slot*>(PLOVMemoryManager::NewLargeCell(capacity * sizeof(Slot), PLOVMemoryManager::Backing::Backed));
     const std::size_t mask = capacity - 1;
     for (std::size_t j = 0; j < _capacity; ++j) {
         const Slot& old = _slots[j];

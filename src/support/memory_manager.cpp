@@ -140,7 +140,15 @@ void* PLOVMemoryManager::NewLargeCell(std::size_t size, Backing backing) {
             (void)madvise(reinterpret_cast<void*>(aligned), rounded, MADV_HUGEPAGE);
         if (backing == Backing::Populated || backing == Backing::PopulatedHugePages)
             PLOVPagePopulator::Request(reinterpret_cast<void*>(aligned), rounded);
+        if (backing == Backing::Backed) BackPagesNow(reinterpret_cast<void*>(aligned), size);
         return reinterpret_cast<void*>(aligned);
+    }
+    if (backing == Backing::Backed && size >= 16 * 4096) {
+        // The zeroing would fault the pages in one by one.
+        void* p = NewUninitializedCell(size);
+        BackPagesNow(p, size);
+        std::memset(p, 0, size);
+        return p;
     }
 #else
     (void)backing;

@@ -54,15 +54,20 @@ public:
     //   cost of backing a huge page is taken off the caller's processor,
     //   and the caller's random reads then miss the address translation
     //   cache far less often.
+    // - Backed: backed at once, in one request, before it is returned
+    //   (smaller blocks too, before they are zeroed). For blocks written all
+    //   over as soon as they are made, like a memo rehashed into its new
+    //   slots: a page fault costs several times a page backed on request.
     static const std::size_t largeCellAlignment = std::size_t(2) << 20;
-    enum class Backing { Plain, HugePages, Populated, PopulatedHugePages };
+    enum class Backing { Plain, HugePages, Populated, PopulatedHugePages, Backed };
     static void* NewLargeCell(std::size_t size, Backing backing = Backing::Plain);
     static void DeleteLargeCell(void* pointer, std::size_t size) noexcept;
     // Backs the 4 KB pages that overlap [pointer, pointer + size) at once,
     // without changing what they hold, in one request to the system: on
     // virtual machines a page fault costs ten times as much as a page
-    // backed that way. The range must lie in a block of NewLargeCell. Does
-    // nothing where the system does not know the request.
+    // backed that way. The pages must be mapped by the process (the heap's
+    // or a block of NewLargeCell). Does nothing where the system does not
+    // know the request.
     static void BackPagesNow(void* pointer, std::size_t size) noexcept;
 
     static void SetTraceAllocations(bool flag);
