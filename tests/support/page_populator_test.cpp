@@ -132,6 +132,31 @@ TEST(PLOVPagePopulatorTest, PagesBackedAtOnceAreExactlyThoseOfTheRangeAndKeepThe
     PLOVMemoryManager::DeleteLargeCell(block, size);
 }
 
+TEST(PLOVPagePopulatorTest, BackedCellsComeZeroedWithTheirPagesBacked) {
+    // A mapped block (4 MB) and a cell of the heap (96 KB, below the size
+    // the system allocator maps on its own).
+    for (std::size_t size : {2 * PLOVMemoryManager::largeCellAlignment, std::size_t(96) << 10}) {
+        SCOPED_TRACE(size);
+        unsigned char* block = static_cast<unsigned char*>(
+            PLOVMemoryManager::NewLargeCell(size, PLOVMemoryManager::Backing::Backed));
+        if (SystemPopulates() && size >= PLOVMemoryManager::largeCellAlignment) {
+            EXPECT_EQ(ResidentPages(block, size), size / pageBytes);
+        }
+        bool zero = true;
+        for (std::size_t i = 0; i < size; ++i) zero = zero && block[i] == 0;
+        EXPECT_TRUE(zero);
+        // Written over and released, the heap cell's memory comes back
+        // zeroed when it is taken again.
+        std::memset(block, 0xA5, size);
+        PLOVMemoryManager::DeleteLargeCell(block, size);
+        block = static_cast<unsigned char*>(PLOVMemoryManager::NewLargeCell(size, PLOVMemoryManager::Backing::Backed));
+        zero = true;
+        for (std::size_t i = 0; i < size; ++i) zero = zero && block[i] == 0;
+        EXPECT_TRUE(zero);
+        PLOVMemoryManager::DeleteLargeCell(block, size);
+    }
+}
+
 TEST(PLOVPagePopulatorTest, AReleasedBlockIsNeverPopulatedAfterItsRelease) {
     const std::size_t size = PLOVPagePopulator::maximumBytes;
     for (int round = 0; round < 4; ++round) {
