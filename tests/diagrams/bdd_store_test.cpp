@@ -364,6 +364,24 @@ TEST_F(BDDStoreTest, ResetKeepsSizesAndReturnsEverythingElse) {
     EXPECT_EQ(m.GetNumberOfNodesInUniqueTable(), 1000);
 }
 
+// nodes[i - 1] is the positive literal of index i: no two of them overlap,
+// and each still carries its index and is found again.
+static void ExpectLiteralsApartAndIntact(KEFOBDDManager& m, const std::vector<KEFOBDDNode*>& nodes) {
+    std::vector<std::uintptr_t> addresses;
+    for (KEFOBDDNode* x : nodes) addresses.push_back(reinterpret_cast<std::uintptr_t>(x));
+    std::sort(addresses.begin(), addresses.end());
+    bool apart = true;
+    for (std::size_t i = 1; i < addresses.size(); ++i)
+        apart = apart && addresses[i] - addresses[i - 1] >= sizeof(KEFOBDDNode);
+    EXPECT_TRUE(apart);
+    bool intact = true;
+    for (std::size_t i = 1; i <= nodes.size(); ++i) {
+        const int index = static_cast<int>(i);
+        intact = intact && m.GetIndex(nodes[i - 1]) == index && m.BuildPositiveLiteral(index) == nodes[i - 1];
+    }
+    EXPECT_TRUE(intact);
+}
+
 TEST_F(BDDStoreTest, PagesCarvedFromSlabsNeverOverlapAndSurviveResets) {
     // 8192 nodes make a 256 KB page, carved eight to a 2 MB slab; 100000
     // nodes make a page bigger than a slab, one slab each; 1000 nodes make
@@ -381,17 +399,7 @@ TEST_F(BDDStoreTest, PagesCarvedFromSlabsNeverOverlapAndSurviveResets) {
             std::vector<KEFOBDDNode*> nodes;
             for (int i = 1; i <= n; ++i) nodes.push_back(m.BuildPositiveLiteral(i));
             EXPECT_EQ(m.GetNumberOfPagesInUniqueTable(), 4);
-            std::vector<std::uintptr_t> addresses;
-            for (KEFOBDDNode* x : nodes) addresses.push_back(reinterpret_cast<std::uintptr_t>(x));
-            std::sort(addresses.begin(), addresses.end());
-            bool apart = true;
-            for (std::size_t i = 1; i < addresses.size(); ++i)
-                apart = apart && addresses[i] - addresses[i - 1] >= sizeof(KEFOBDDNode);
-            EXPECT_TRUE(apart);
-            bool intact = true;
-            for (int i = 1; i <= n; ++i)
-                intact = intact && m.GetIndex(nodes[i - 1]) == i && m.BuildPositiveLiteral(i) == nodes[i - 1];
-            EXPECT_TRUE(intact);
+            ExpectLiteralsApartAndIntact(m, nodes);
             m.Reset();
             CreateEntries(m, n + 1);
         }
@@ -424,17 +432,7 @@ TEST_F(BDDStoreTest, TheNextSlabIsMappedOnceTheNewestIsFullAndDroppedWhenPagesCh
     EXPECT_TRUE(table->HasSpareSlab());
     for (; i <= n; ++i) nodes.push_back(m.BuildPositiveLiteral(i));
     EXPECT_EQ(m.GetNumberOfPagesInUniqueTable(), 10);
-    std::vector<std::uintptr_t> addresses;
-    for (KEFOBDDNode* x : nodes) addresses.push_back(reinterpret_cast<std::uintptr_t>(x));
-    std::sort(addresses.begin(), addresses.end());
-    bool apart = true;
-    for (std::size_t k = 1; k < addresses.size(); ++k)
-        apart = apart && addresses[k] - addresses[k - 1] >= sizeof(KEFOBDDNode);
-    EXPECT_TRUE(apart);
-    bool intact = true;
-    for (int k = 1; k <= n; ++k)
-        intact = intact && m.GetIndex(nodes[k - 1]) == k && m.BuildPositiveLiteral(k) == nodes[k - 1];
-    EXPECT_TRUE(intact);
+    ExpectLiteralsApartAndIntact(m, nodes);
     m.Reset();
     EXPECT_FALSE(table->HasSpareSlab());
     // No spare is mapped for a page the store could not take.
