@@ -31,11 +31,14 @@ void KEFOBDDBucketPool::_NewChunk() {
     void* chunk = _spare;
     _spare = nullptr;
     if (chunk == nullptr) {
-        // The first chunk is backed as it is touched: most stores need no
-        // more. The later ones are read at random by the look-ups, as the
-        // node slabs are, and are backed the same way.
+        // The first chunk is backed as its arrays are carved: most stores
+        // need no more. The later ones are read at random by the look-ups,
+        // as the node slabs are, and are backed the same way. All are
+        // advised to huge pages, so that the first array carved backs the
+        // whole first chunk at the cost of one fault where the system gives
+        // huge pages.
         const PLOVMemoryManager::Backing backing =
-            _chunks.empty() ? PLOVMemoryManager::Backing::Plain : PLOVMemoryManager::Backing::PopulatedHugePages;
+            _chunks.empty() ? PLOVMemoryManager::Backing::HugePages : PLOVMemoryManager::Backing::PopulatedHugePages;
         chunk = PLOVMemoryManager::NewLargeCell(chunkBytes, backing);
     }
     _chunks.push_back(chunk);

@@ -149,15 +149,18 @@ KEFOBDDPage* KEFOBDDUniqueTable::_NewPage() {
         } else {
             // No spare, or one made for pages of another size.
             _DeleteSpareSlab();
-            // The first slab fills as it is touched: most analyses need no
-            // more, and for them a worker thread would cost more than the
-            // faults it saves. A later one is needed at once, before the
-            // worker could back it; it is given to the worker all the same.
-            // Slabs after the first are advised to huge pages, since the
-            // look-ups and rehashes of the hash tables of a long build read
-            // the nodes at random over many megabytes.
+            // The first slab is backed by hand as it fills: most analyses
+            // need no more, and for them a worker thread would cost more
+            // than the faults it saves. A later one is needed at once,
+            // before the worker could back it; it is given to the worker
+            // all the same. Every slab is advised to huge pages: the first
+            // backing request of the first slab then takes one fault for
+            // the whole slab (on virtual machines a fortieth of what the
+            // faults of its 4 KB pages cost), and the look-ups and rehashes
+            // of the hash tables of a long build read the nodes at random
+            // over many megabytes.
             const PLOVMemoryManager::Backing backing = _numberOfPages == 0
-                                                           ? PLOVMemoryManager::Backing::Plain
+                                                           ? PLOVMemoryManager::Backing::HugePages
                                                            : PLOVMemoryManager::Backing::PopulatedHugePages;
             slab = static_cast<char*>(PLOVMemoryManager::NewLargeCell(slabBytes, backing));
         }

@@ -105,7 +105,8 @@ private:
     // in the background, are handed out only as far as their pages have
     // been backed: each time they run out, the next stretch of the page is
     // backed in one request (doubling from 64 KB to 512 KB), which costs a
-    // fraction of the page faults its first touches would take.
+    // fraction of the page faults its first touches would take. Where the
+    // system gives the slab a huge page, the first request backs it all.
     KEFOBDDNode* _endOfPageSlots;
     std::size_t _backingStep;
     bool _backsByHand;

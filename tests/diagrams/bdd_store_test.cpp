@@ -10,11 +10,13 @@
 
 #if defined(__linux__)
 #include <sys/mman.h>
+#include <sys/prctl.h>
 #endif
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -454,6 +456,15 @@ TEST_F(BDDStoreTest, TheFirstSlabIsBackedByStretchesAheadOfTheSlotsHandedOut) {
     const bool populates = madvise(probe, 4096, 23 /* MADV_POPULATE_WRITE */) == 0;
     munmap(probe, 4096);
     if (!populates) GTEST_SKIP() << "the system cannot back pages on request";
+    // The slab is advised to huge pages, and where the system grants one
+    // the first request backs the whole slab: the stretches are seen with
+    // huge pages off for this process.
+    const int hugePagesWereOff = prctl(PR_GET_THP_DISABLE, 0, 0, 0, 0);
+    ASSERT_EQ(prctl(PR_SET_THP_DISABLE, 1, 0, 0, 0), 0);
+    struct Restore {
+        int off;
+        ~Restore() { prctl(PR_SET_THP_DISABLE, off == 1 ? 1 : 0, 0, 0, 0); }
+    } restore{hugePagesWereOff};
     KEFOBDDManager::SetDefaultMinimumSizeOfHashTables(4);
     KEFOBDDManager m;
     const int n = 2048 + 4096 + 1;
@@ -480,6 +491,44 @@ TEST_F(BDDStoreTest, TheFirstSlabIsBackedByStretchesAheadOfTheSlotsHandedOut) {
     for (int i = 1; i <= n; ++i) intact = intact && m.GetIndex(m.BuildPositiveLiteral(i)) == i;
     EXPECT_TRUE(intact);
     EXPECT_EQ(m.GetIndex(first), 1);
+}
+// Whether the mapping that holds the address is advised to huge pages, as
+// the system's own map of the process tells.
+bool IsAdvisedToHugePages(const void* address) {
+    std::FILE* maps = std::fopen("/proc/self/smaps", "r");
+    if (maps == nullptr) return false;
+    const std::uintptr_t a = reinterpret_cast<std::uintptr_t>(address);
+    char line[512];
+    bool inside = false, advised = false;
+    while (std::fgets(line, sizeof line, maps) != nullptr) {
+        unsigned long long low = 0, high = 0;
+        char dash = 0;
+        if (std::sscanf(line, "%llx%c%llx", &low, &dash, &high) == 3 && dash == '-' && std::strchr(line, ':') != nullptr &&
+            std::strncmp(line, "VmFlags", 7) != 0) {
+            inside = a >= low && a < high;
+        } else if (inside && std::strncmp(line, "VmFlags:", 8) == 0) {
+            advised = std::strstr(line, " hg") != nullptr;
+            break;
+        }
+    }
+    std::fclose(maps);
+    return advised;
+}
+
+TEST_F(BDDStoreTest, TheFirstSlabAndTheFirstBucketChunkAreAdvisedToHugePages) {
+    // Their first backing request then takes one fault for the whole block
+    // where the system grants a huge page.
+    std::FILE* mode = std::fopen("/sys/kernel/mm/transparent_hugepage/enabled", "r");
+    if (mode == nullptr) GTEST_SKIP() << "the system has no transparent huge pages";
+    std::fclose(mode);
+    KEFOBDDManager m;
+    CreateEntries(m, 3);
+    KEFOBDDNode* node = m.BuildPositiveLiteral(1);
+    EXPECT_TRUE(IsAdvisedToHugePages(node));
+    EXPECT_TRUE(IsAdvisedToHugePages(m.GetEntry(1)->GetHashTable()->GetBucketAddress(0)));
+    // The heap is left as it is.
+    std::vector<char> heap(4096);
+    EXPECT_FALSE(IsAdvisedToHugePages(heap.data()));
 }
 #endif
 
