@@ -2,6 +2,7 @@
 
 #include "diagrams/bdd_entry.h"
 #include "diagrams/bdd_entry_table.h"
+#include "support/exception.h"
 
 #include <climits>
 
@@ -46,19 +47,23 @@ KEFOBDDBucketPool* KEFOBDDHashTable::_Pool() const {
     return entryTable != nullptr ? entryTable->GetBucketPool() : nullptr;
 }
 
-void KEFOBDDHashTable::_DeleteBuckets(KEFOBDDNode** buckets, int size) {
+void KEFOBDDHashTable::_DeleteBuckets(std::uintptr_t* buckets, int size) {
     if (buckets == nullptr) return;
     if (KEFOBDDBucketPool* pool = _Pool())
-        pool->DeleteBuckets(buckets, size);
+        pool->DeleteBuckets(reinterpret_cast<KEFOBDDNode**>(buckets), size);
     else
         PLOVMemoryManager::DeleteCell(buckets);
 }
 
+void KEFOBDDHashTable::_RaiseAddressTooHigh() { PLOVException::RaiseInternalError(); }
+
 void KEFOBDDHashTable::_AllocateBuckets(int size) {
     KEFOBDDBucketPool* pool = _Pool();
-    _buckets = pool != nullptr ? pool->NewBuckets(size)
-                               : static_cast<KEFOBDDNode**>(
-                                     PLOVMemoryManager::NewCell(sizeof(KEFOBDDNode*) * static_cast<std::size_t>(size)));
+    // A zero-filled array of links is an array of empty chains.
+    static_assert(sizeof(std::uintptr_t) == sizeof(KEFOBDDNode*), "a link is the size of an address");
+    _buckets = pool != nullptr ? reinterpret_cast<std::uintptr_t*>(pool->NewBuckets(size))
+                               : static_cast<std::uintptr_t*>(
+                                     PLOVMemoryManager::NewCell(sizeof(std::uintptr_t) * static_cast<std::size_t>(size)));
     _size = size;
     const std::uint64_t s = static_cast<std::uint64_t>(size);
     _mask = (s & (s - 1)) == 0 ? s - 1 : 0;
@@ -67,7 +72,7 @@ void KEFOBDDHashTable::_AllocateBuckets(int size) {
 
 int KEFOBDDHashTable::ComputeSizeOfCollisionChain(int i) const {
     int length = 0;
-    for (const KEFOBDDNode* node = _buckets[i]; node != nullptr; node = node->_next) ++length;
+    for (const KEFOBDDNode* node = GetBucket(i); node != nullptr; node = node->GetNext()) ++length;
     return length;
 }
 
@@ -87,15 +92,21 @@ void KEFOBDDHashTable::ReserveNode() {
 }
 
 void KEFOBDDHashTable::RemoveNode(KEFOBDDNode* node) {
-    KEFOBDDNode** link = &_buckets[ComputeBucket(node->_then, node->_else)];
-    while (*link != nullptr) {
-        if (*link == node) {
+    std::uintptr_t* link = &_buckets[ComputeBucket(node->_then, node->_else)];
+    std::uintptr_t* toPredecessor = nullptr;  // the link to the node before
+    while (*link != 0) {
+        KEFOBDDNode* target = Target(*link);
+        if (target == node) {
+            // The link takes the successor's address, bits and flag; the
+            // node before has no successor any more when it was the last.
             *link = node->_next;
-            node->_next = nullptr;
+            if (node->_next == 0 && toPredecessor != nullptr) *toPredecessor &= ~hasSuccessor;
+            node->_next = 0;
             --_numberOfNodes;
             return;
         }
-        link = &(*link)->_next;
+        toPredecessor = link;
+        link = &target->_next;
     }
 }
 
@@ -107,29 +118,42 @@ void KEFOBDDHashTable::Resize(int size) {
     if (newSize < _minimumSize) newSize = _minimumSize;
     if (newSize > _maximumSize) newSize = _maximumSize;
     if (newSize == _size) return;
-    KEFOBDDNode** oldBuckets = _buckets;
+    std::uintptr_t* oldBuckets = _buckets;
     const int oldSize = _size;
+    const std::uint64_t oldMask = _mask;
     _AllocateBuckets(newSize);
-    // The rehash is bound by the loads of the nodes, scattered over the
-    // pages. The chain heads 16 buckets ahead are fetched while the current
-    // chain is moved, and 8 buckets ahead, where the head has arrived, its
-    // successor is fetched as well, so that the misses overlap.
+    // Between sizes that are powers of two, from 256 on, the old bucket
+    // gives bits 0 to 7 of a node's hash code and its link bits 8 to 22:
+    // enough for the new bucket up to 2^23.
+    const bool fromLinks = oldMask >= 255 && _mask != 0 && _mask < (std::uint64_t(1) << 23);
+    // The rehash is bound by the nodes, scattered over the pages: each is
+    // written (its next field), and read only to follow its chain or where
+    // the link cannot give its bucket. The chain heads 16 buckets ahead are
+    // fetched while the current chain is moved, and 8 buckets ahead, where
+    // a head with a successor has arrived, the successor as well, so that
+    // the misses overlap.
     for (int i = 0; i < oldSize; ++i) {
         if (i + 16 < oldSize) {
-            const KEFOBDDNode* ahead = oldBuckets[i + 16];
-            if (ahead != nullptr) __builtin_prefetch(ahead);
+            const std::uintptr_t ahead = oldBuckets[i + 16];
+            if (ahead != 0) __builtin_prefetch(Target(ahead), 1);
         }
         if (i + 8 < oldSize) {
-            const KEFOBDDNode* ahead = oldBuckets[i + 8];
-            if (ahead != nullptr && ahead->_next != nullptr) __builtin_prefetch(ahead->_next);
+            const std::uintptr_t ahead = oldBuckets[i + 8];
+            if ((ahead & hasSuccessor) != 0) __builtin_prefetch(Target(Target(ahead)->_next), 1);
         }
-        KEFOBDDNode* node = oldBuckets[i];
-        while (node != nullptr) {
-            KEFOBDDNode* next = node->_next;
-            const std::uint64_t bucket = ComputeBucket(node->_then, node->_else);
-            node->_next = _buckets[bucket];
-            _buckets[bucket] = node;
-            node = next;
+        std::uintptr_t link = oldBuckets[i];
+        while (link != 0) {
+            KEFOBDDNode* node = Target(link);
+            const std::uintptr_t next = (link & hasSuccessor) != 0 ? node->_next : 0;
+            std::uint64_t h;
+            if (fromLinks)
+                h = (static_cast<std::uint64_t>(i) & 0xFF) | (static_cast<std::uint64_t>((link & codeMask) >> 48) << 8);
+            else
+                h = Hash(node->_then, node->_else);
+            std::uintptr_t& head = _buckets[BucketOfHash(h)];
+            node->_next = head;
+            head = (link & (addressMask | codeMask)) | (head != 0 ? hasSuccessor : 0);
+            link = next;
         }
     }
     _DeleteBuckets(oldBuckets, oldSize);

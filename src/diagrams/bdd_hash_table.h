@@ -3,6 +3,17 @@
 // since every index has its own table. The table grows by its resizing factor
 // when it fills up to its resizing ratio, never beyond its maximum size, and
 // never shrinks by itself.
+//
+// A link of a chain (a bucket, or the next field of a node in a chain) holds
+// the address of the node it leads to in its low 48 bits, which is all a
+// process's address takes on the machines this runs on; above them, 15 bits
+// of that node's hash code (bits 8 to 22) and whether that node has a
+// successor. A look-up then reads a node only when its bits match or when
+// the chain goes on past it: most look-ups of a node yet to be made read
+// none. A rehash between sizes that are powers of two, from 256 buckets on
+// and up to 2^23, takes the new bucket from the link and reads a node only
+// to follow its chain. The next field of a node out of the table (free, or
+// waiting to be reclaimed) is a plain address.
 #ifndef KEFO_DIAGRAMS_BDD_HASH_TABLE_H
 #define KEFO_DIAGRAMS_BDD_HASH_TABLE_H
 
@@ -40,7 +51,7 @@ public:
     int GetResizingFactor() const { return _resizingFactor; }
     int GetSize() const { return _size; }
     int GetNumberOfNodes() const { return _numberOfNodes; }
-    KEFOBDDNode* GetBucket(int i) const { return _buckets[i]; }
+    KEFOBDDNode* GetBucket(int i) const { return Target(_buckets[i]); }
     int ComputeSizeOfCollisionChain(int i) const;
 
     // Values below 1 (and ratios that are not positive) are raised to the
@@ -78,8 +89,13 @@ public:
     }
     // h: Hash(thenSon, elseSon).
     KEFOBDDNode* LookUp(const KEFOBDDNode* thenSon, const KEFOBDDNode* elseSon, std::uint64_t h) const {
-        for (KEFOBDDNode* node = _buckets[BucketOfHash(h)]; node != nullptr; node = node->_next) {
-            if (node->_then == thenSon && node->_else == elseSon) return node;
+        const std::uintptr_t code = CodeBits(h);
+        std::uintptr_t link = _buckets[BucketOfHash(h)];
+        while (link != 0) {
+            KEFOBDDNode* node = Target(link);
+            if ((link & codeMask) == code && node->_then == thenSon && node->_else == elseSon) return node;
+            if ((link & hasSuccessor) == 0) return nullptr;
+            link = node->_next;
         }
         return nullptr;
     }
@@ -97,14 +113,26 @@ public:
     void LinkNode(KEFOBDDNode* node) { LinkNode(node, Hash(node->_then, node->_else)); }
     // h: Hash of the node's sons.
     void LinkNode(KEFOBDDNode* node, std::uint64_t h) {
-        const std::uint64_t bucket = BucketOfHash(h);
-        node->_next = _buckets[bucket];
-        _buckets[bucket] = node;
+        std::uintptr_t& head = _buckets[BucketOfHash(h)];
+        node->_next = head;
+        head = LinkTo(node, h, head != 0);
     }
     // Where the chain of a node of hash code h starts, for the caller to
     // prefetch (a prefetch inside a function of its own could be dropped by
     // the compiler, which sees a call without effect).
-    KEFOBDDNode* const* GetBucketAddress(std::uint64_t h) const { return _buckets + BucketOfHash(h); }
+    const void* GetBucketAddress(std::uint64_t h) const { return _buckets + BucketOfHash(h); }
+
+    // Links (see the top of this file).
+    static const std::uintptr_t addressMask = (std::uintptr_t(1) << 48) - 1;
+    static const std::uintptr_t codeMask = std::uintptr_t(0x7FFF) << 48;
+    static const std::uintptr_t hasSuccessor = std::uintptr_t(1) << 63;
+    static std::uintptr_t CodeBits(std::uint64_t h) { return static_cast<std::uintptr_t>((h >> 8) & 0x7FFF) << 48; }
+    static KEFOBDDNode* Target(std::uintptr_t link) { return reinterpret_cast<KEFOBDDNode*>(link & addressMask); }
+    static std::uintptr_t LinkTo(const KEFOBDDNode* node, std::uint64_t h, bool successor) {
+        const std::uintptr_t address = reinterpret_cast<std::uintptr_t>(node);
+        if ((address & ~addressMask) != 0) _RaiseAddressTooHigh();
+        return address | CodeBits(h) | (successor ? hasSuccessor : 0);
+    }
     // Unlinks the node from its chain; a node that is not in the table is
     // left alone.
     void RemoveNode(KEFOBDDNode* node);
@@ -112,7 +140,8 @@ public:
 
 private:
     void _AllocateBuckets(int size);
-    void _DeleteBuckets(KEFOBDDNode** buckets, int size);
+    void _DeleteBuckets(std::uintptr_t* buckets, int size);
+    [[noreturn]] static void _RaiseAddressTooHigh();
     KEFOBDDBucketPool* _Pool() const;
 
     static int _defaultMinimumSize;
@@ -128,7 +157,7 @@ private:
     int _size;
     int _numberOfNodes;
     std::uint64_t _mask;  // size - 1 when the size is a power of two, else 0
-    KEFOBDDNode** _buckets;
+    std::uintptr_t* _buckets;
 };
 
 #endif

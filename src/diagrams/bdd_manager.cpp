@@ -270,18 +270,18 @@ void KEFOBDDManager::CollectNode(KEFOBDDNode* node) {
     // recursion and no allocation, however deep the diagram.
     KEFOBDDEntry* entry = _entryTable->GetEntry(node->GetIndex());
     if (entry != nullptr) entry->GetHashTable()->RemoveNode(node);
-    node->_next = nullptr;
+    node->_SetPlainNext(nullptr);
     KEFOBDDNode* pending = node;
     while (pending != nullptr) {
         KEFOBDDNode* current = pending;
-        pending = current->_next;
+        pending = current->_PlainNext();
         KEFOBDDNode* sons[2] = {current->_then, current->_else};
         _uniqueTable->FreeSlot(current);
         for (KEFOBDDNode* son : sons) {
             if (son->Release()) {
                 KEFOBDDEntry* sonEntry = _entryTable->GetEntry(son->GetIndex());
                 if (sonEntry != nullptr) sonEntry->GetHashTable()->RemoveNode(son);
-                son->_next = pending;
+                son->_SetPlainNext(pending);
                 pending = son;
             }
         }
@@ -305,7 +305,7 @@ void* KEFOBDDManager::_ReserveScratch(std::size_t bytes) {
 void KEFOBDDManager::DumpNode(KEFOBDDNode* node, FILE* file) const {
     std::fprintf(file, "%p\t%d\t%d\t%d\t%p\t%p\t%p\n", static_cast<void*>(node), node->GetIndex(),
                  node->GetReferenceCount(), node->GetIntValue(), static_cast<void*>(node->_then),
-                 static_cast<void*>(node->_else), static_cast<void*>(node->_next));
+                 static_cast<void*>(node->_else), static_cast<void*>(node->GetNext()));
     std::fflush(file);
 }
 

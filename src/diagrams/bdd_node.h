@@ -5,7 +5,8 @@
 //   word 0, high half: value cell, an int or a float scratch for traversals
 //   word 1           : then-son (label true / products containing the label)
 //   word 2           : else-son (label false / products without the label)
-//   word 3           : next node in the collision chain or in the free list
+//   word 3           : next node in the collision chain (a link, see
+//                      bdd_hash_table.h) or in the free list
 //
 // A node's identity is its address: nodes are 32 bytes long and never move,
 // so the address divided by 32 is a unique, stable integer per node.
@@ -30,7 +31,7 @@ public:
     int GetReferenceCount() const { return static_cast<int>(_word >> 24); }
     KEFOBDDNode* GetThenSon() const { return _then; }
     KEFOBDDNode* GetElseSon() const { return _else; }
-    KEFOBDDNode* GetNext() const { return _next; }
+    KEFOBDDNode* GetNext() const { return reinterpret_cast<KEFOBDDNode*>(_next & ((std::uintptr_t(1) << 48) - 1)); }
     bool IsFree() const { return (_word & indexMask) == 0; }
 
     int GetIntValue() const { return _value; }
@@ -70,15 +71,18 @@ private:
         _value = 0;
         _then = thenSon;
         _else = elseSon;
-        _next = nullptr;
+        _next = 0;
     }
     void _Clear() { _Set(0, 0, nullptr, nullptr); }
+    // The next field of a node out of the hash tables: a plain address.
+    KEFOBDDNode* _PlainNext() const { return reinterpret_cast<KEFOBDDNode*>(_next); }
+    void _SetPlainNext(KEFOBDDNode* node) { _next = reinterpret_cast<std::uintptr_t>(node); }
 
     std::uint32_t _word;
     std::int32_t _value;
     KEFOBDDNode* _then;
     KEFOBDDNode* _else;
-    KEFOBDDNode* _next;
+    std::uintptr_t _next;
 };
 
 static_assert(sizeof(KEFOBDDNode) == 32, "a BDD node must be a packed record of four 64-bit words");

@@ -50,7 +50,7 @@ public:
     KEFOBDDNode* NewNode() {
         KEFOBDDNode* node = _freeList;
         if (node != nullptr) {
-            _freeList = node->_next;
+            _freeList = node->_PlainNext();
         } else if (_freshSlots != _endOfFreshSlots) {
             node = _freshSlots++;
         } else {
@@ -62,7 +62,7 @@ public:
     // Clears a slot and pushes it on the free list.
     void FreeSlot(KEFOBDDNode* node) {
         node->_Clear();
-        node->_next = _freeList;
+        node->_SetPlainNext(_freeList);
         _freeList = node;
         ++_numberOfFreeNodes;
     }

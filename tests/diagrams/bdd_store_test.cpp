@@ -14,6 +14,7 @@
 #endif
 
 #include <algorithm>
+#include <random>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -136,6 +137,74 @@ TEST_F(BDDStoreTest, HashTableGrowsByItsFactorAndNeverBeyondItsMaximum) {
     EXPECT_EQ(nodes.sum, 2000.0);
     EXPECT_EQ(chains.count, 256 + 256);
     EXPECT_EQ(chains.sum, 2000.0);
+}
+
+// A link carries bits of its node's hash code and whether the chain goes on:
+// the look-ups must still find every node of long chains after removals at
+// the head, in the middle and at the end, and after rehashes between sizes
+// of every kind (powers of two, from the links or not, and others).
+TEST_F(BDDStoreTest, LongChainsKeepEveryNodeFoundThroughRemovalsAndRehashes) {
+    KEFOBDDManager::SetDefaultMinimumSizeOfHashTables(4);
+    KEFOBDDManager m;
+    CreateEntries(m, 2);
+    KEFOBDDHashTable* table = m.GetEntry(1)->GetHashTable();
+    table->SetMaximumSize(4);
+    const int n = 3000;
+    std::vector<KEFOBDDNode*> sons;
+    for (int i = 0; i < n; ++i)
+        sons.push_back(m.NewBDDNode(3, i == 0 ? m.NewLeafOne() : sons.back(), m.NewLeafZero()));
+    std::vector<KEFOBDDNode*> made;
+    for (int i = 0; i < n; ++i) made.push_back(m.NewBDDNode(1, sons[i], m.NewLeafZero()));
+    ASSERT_EQ(table->GetSize(), 4);
+    std::vector<bool> present(n, true);
+    auto expectWhole = [&](const char* stage) {
+        SCOPED_TRACE(stage);
+        int found = 0, missing = 0;
+        for (int i = 0; i < n; ++i) {
+            KEFOBDDNode* f = table->LookUp(sons[i], m.NewLeafZero());
+            if (present[i]) found += f == made[i] ? 1 : 0;
+            else missing += f == nullptr ? 1 : 0;
+        }
+        const int kept = static_cast<int>(std::count(present.begin(), present.end(), true));
+        EXPECT_EQ(found, kept);
+        EXPECT_EQ(missing, n - kept);
+        EXPECT_EQ(table->GetNumberOfNodes(), kept);
+        int chained = 0;
+        for (int b = 0; b < table->GetSize(); ++b) chained += table->ComputeSizeOfCollisionChain(b);
+        EXPECT_EQ(chained, kept);
+    };
+    expectWhole("made");
+    // The chains are about 750 long: remove their heads (the last made),
+    // then nodes in the middle, then their ends (the first made).
+    auto remove = [&](int i) {
+        table->RemoveNode(made[i]);
+        present[static_cast<std::size_t>(i)] = false;
+    };
+    for (int i = n - 1; i >= n - 8; --i) remove(i);
+    expectWhole("heads");
+    std::mt19937 random(7);
+    for (int k = 0; k < 400; ++k) {
+        const int i = std::uniform_int_distribution<int>(100, n - 100)(random);
+        if (present[static_cast<std::size_t>(i)]) remove(i);
+    }
+    expectWhole("middles");
+    for (int i = 0; i < 8; ++i) remove(i);
+    expectWhole("ends");
+    // 4 -> 1000 (not a power of two) -> 1024 -> 4096 (from the links) ->
+    // 256 (down, from the links) -> 4.
+    table->SetMaximumSize(1 << 20);
+    for (int size : {1000, 1024, 4096, 256, 4}) {
+        table->Resize(size);
+        EXPECT_EQ(table->GetSize(), size);
+        expectWhole("resized");
+    }
+    // A node removed then made again is found again.
+    table->Resize(4096);
+    for (int i = 0; i < 8; ++i) {
+        table->InsertNode(made[static_cast<std::size_t>(i)]);
+        present[static_cast<std::size_t>(i)] = true;
+    }
+    expectWhole("linked again");
 }
 
 TEST_F(BDDStoreTest, CacheIsDirectMappedAndServesCommutedOperands) {

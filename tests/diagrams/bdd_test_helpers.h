@@ -261,8 +261,8 @@ inline std::string Printed(const std::function<void(FILE*)>& print) {
 }
 
 // Every chain of the hash tables of indices 1..n holds live nodes of its
-// index, as many as its table counts, each (then, else) once; and every
-// live node is in one chain.
+// index, as many as its table counts, each (then, else) once and found
+// again by a look-up; and every live node is in one chain.
 inline void ExpectHashTablesWhole(const KEFOBDDManager& m, int n) {
     int nodes = 0;
     for (int index = 1; index <= n; ++index) {
@@ -275,6 +275,7 @@ inline void ExpectHashTablesWhole(const KEFOBDDManager& m, int n) {
                 EXPECT_FALSE(node->IsFree());
                 EXPECT_EQ(node->GetIndex(), index);
                 EXPECT_TRUE(seen.insert({node->GetThenSon(), node->GetElseSon()}).second);
+                EXPECT_EQ(table->LookUp(node->GetThenSon(), node->GetElseSon()), node);
                 ++chained;
             }
         }
