@@ -212,8 +212,16 @@ TEST_F(BDDStoreTest, CacheIsDirectMappedAndServesCommutedOperands) {
     CreateEntries(m, 3);
     KEFOBDDNode* a = m.BuildPositiveLiteral(1);
     KEFOBDDNode* b = m.BuildPositiveLiteral(2);
+    // Operands held once each are not recorded: the result is made all the
+    // same, and found in the store the next time.
+    const int literals = m.GetNumberOfActiveNodesInUniqueTable();
+    KEFOBDDNode* once = m.BuildAnd(a, b);
     EXPECT_EQ(m.GetNumberOfRecordedOperationsInCache(), 0);
+    EXPECT_EQ(m.GetNumberOfActiveNodesInUniqueTable(), literals + 1);
+    // With a second holder on either operand, the pair is recorded.
+    m.CopyNode(a);
     KEFOBDDNode* ab = m.BuildAnd(a, b);
+    EXPECT_EQ(ab, once);
     const int recorded = m.GetNumberOfRecordedOperationsInCache();
     EXPECT_GE(recorded, 1);
     const int active = m.GetNumberOfActiveNodesInUniqueTable();
@@ -242,7 +250,7 @@ TEST_F(BDDStoreTest, CacheIsDirectMappedAndServesCommutedOperands) {
     EXPECT_EQ(again, ab);
     m.ResetCache();
     EXPECT_EQ(m.GetNumberOfRecordedOperationsInCache(), 0);
-    for (KEFOBDDNode* n : {a, b, ab, ba, again}) m.FreeNode(n);
+    for (KEFOBDDNode* n : {a, a, b, ab, ba, again, once}) m.FreeNode(n);
 }
 
 TEST_F(BDDStoreTest, EntriesAreCreatedBySettersAndResetByANewModelVariable) {
