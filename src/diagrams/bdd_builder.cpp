@@ -369,7 +369,7 @@ KEFOBDDNode* KEFOBDDBuilder::_BuildDiagramOfVariable(KEFOVariable* target, const
         int alive = n;
         for (int j = 0; j < n; ++j) {
             KEFOBDDNode* c = _rows[static_cast<std::size_t>(f.rowStart + j)];
-            cells.push_back(FoldCell{c, alive >= 3 ? m->ComputeSizeOfDiagram(c) : 0, j + 1 < n ? j + 1 : -1, j - 1, 0});
+            cells.push_back(FoldCell{c, alive >= 3 ? m->EstimateSizeOfDiagram(c) : 0, j + 1 < n ? j + 1 : -1, j - 1, 0});
         }
         _rows.resize(static_cast<std::size_t>(f.rowStart));
         f.rowSize = 0;
@@ -403,7 +403,7 @@ KEFOBDDNode* KEFOBDDBuilder::_BuildDiagramOfVariable(KEFOVariable* target, const
                 left.node = r;
                 right.node = nullptr;
                 --alive;
-                left.size = alive >= 3 ? m->ComputeSizeOfDiagram(r) : 0;
+                left.size = alive >= 3 ? m->EstimateSizeOfDiagram(r) : 0;
                 ++left.version;
                 ++right.version;
                 left.next = right.next;

@@ -19,6 +19,7 @@ KEFOBDDManager::KEFOBDDManager()
       _entryTable(nullptr),
       _cache(nullptr),
       _stack(nullptr),
+      _sizeStamp(0),
       _minimalCutsetsMemo(nullptr),
       _pairMemoOfCall(nullptr),
       _pairMemo(nullptr),

@@ -320,6 +320,15 @@ public:
 
     // ---- Measures (a none root gives 0)
     int ComputeSizeOfDiagram(KEFOBDDNode* f);
+    // The same count by one walk instead of two, for choices that only need
+    // sizes to compare (the order in which a gate's children are combined).
+    // Each call marks the nodes it reaches with a stamp of its own, taken
+    // among the bit patterns of signalling NaNs, which no other use of the
+    // value cells writes (counters and slot numbers are far smaller, and
+    // arithmetic makes quiet NaNs only); a node still holding the stamp
+    // from the walk that used it a cycle of 2^21 calls earlier would be
+    // missed, and the count then falls short.
+    int EstimateSizeOfDiagram(KEFOBDDNode* f);
     double ComputeNumberOfProducts(KEFOBDDNode* f);
     double ComputeSizeOfSumOfProducts(KEFOBDDNode* f);
     int ComputeLowestOrderOfMinimalCutsets(KEFOBDDNode* f);
@@ -472,6 +481,7 @@ private:
     KEFOBDDEntryTable* _entryTable;
     KEFOBDDCache* _cache;
     KEFOBDDStack* _stack;
+    std::uint32_t _sizeStamp;
     // The memo of the minimal-cutset call under way, none between calls.
     KEFOBDDNodeMemo* _minimalCutsetsMemo;
     // The memo of the top-level And or Or under way (none between calls),

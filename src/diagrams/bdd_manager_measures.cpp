@@ -48,6 +48,39 @@ int KEFOBDDManager::ComputeSizeOfDiagram(KEFOBDDNode* f) {
     return visitor.size + (visitor.zero ? 1 : 0) + (visitor.one ? 1 : 0);
 }
 
+int KEFOBDDManager::EstimateSizeOfDiagram(KEFOBDDNode* f) {
+    if (f == nullptr) return 0;
+    if (IsLeaf(f)) return 1;
+    // Signalling NaNs: exponent all ones, quiet bit clear, a payload of 21
+    // bits below one fixed bit, so that the payload is never zero.
+    _sizeStamp = (_sizeStamp + 1) & 0x1FFFFFu;
+    const int stamp = static_cast<int>(0x7FA00000u | _sizeStamp);
+    int size = 0;
+    bool zero = false;
+    bool one = false;
+    KEFOBDDStackGuard guard(*_stack);
+    KEFOBDDNode* node = f;
+    for (;;) {
+        if (node == _zero) {
+            zero = true;
+        } else if (node == _one) {
+            one = true;
+        } else if (node->GetIntValue() != stamp) {
+            node->SetIntValue(stamp);
+            ++size;
+            KEFOBDDNode* elseSon = node->GetElseSon();
+            __builtin_prefetch(elseSon);
+            _stack->Push()->a = elseSon;
+            node = node->GetThenSon();
+            continue;
+        }
+        if (_stack->GetDepth() == guard.GetDepth()) break;
+        node = _stack->Top()->a;
+        _stack->Pop();
+    }
+    return size + (zero ? 1 : 0) + (one ? 1 : 0);
+}
+
 namespace {
 
 // Numbers the internal nodes in post-order (sons before fathers, so the

@@ -110,6 +110,11 @@ TEST_F(BDDMeasuresTest, MeasuresAndProbabilitiesAgreeWithExplicitFamiliesAndBrut
             // Sizes and numbers of paths on both readings.
             EXPECT_EQ(m.ComputeSizeOfDiagram(f.node), CountReachable(m, f.node));
             EXPECT_EQ(m.ComputeSizeOfDiagram(z), CountReachable(m, z));
+            // The one-walk count, twice in a row (each walk has its own
+            // stamp), and again below once the cells hold probabilities.
+            EXPECT_EQ(m.EstimateSizeOfDiagram(f.node), CountReachable(m, f.node));
+            EXPECT_EQ(m.EstimateSizeOfDiagram(f.node), CountReachable(m, f.node));
+            EXPECT_EQ(m.EstimateSizeOfDiagram(z), CountReachable(m, z));
             EXPECT_EQ(m.ComputeNumberOfProducts(f.node), CountPaths(m, f.node));
             EXPECT_EQ(m.ComputeNumberOfProducts(z), static_cast<double>(cutsets.size()));
             std::vector<int> byOrder(n + 1, 0);
@@ -175,11 +180,14 @@ TEST_F(BDDMeasuresTest, MeasuresAndProbabilitiesAgreeWithExplicitFamiliesAndBrut
             EXPECT_TRUE(agrees(m.ComputeHighestMinimalCutsetProbability(z), highestProbability));
             // Methods in turn on one diagram do not mix their memos.
             EXPECT_TRUE(agrees(m.ComputeRareEventApproximation(z), std::min(rea, 1.0)));
+            EXPECT_EQ(m.EstimateSizeOfDiagram(z), CountReachable(m, z));
+            EXPECT_EQ(m.EstimateSizeOfDiagram(f.node), CountReachable(m, f.node));
             for (int v = 1; v <= n; ++v) m.SetValue(v, 2);
             m.FreeNode(z);
             m.FreeNode(f.node);
         }
         EXPECT_EQ(m.ComputeSizeOfDiagram(nullptr), 0);
+        EXPECT_EQ(m.EstimateSizeOfDiagram(nullptr), 0);
     }
 }
 
