@@ -64,14 +64,14 @@ bool ShannonStep(KEFOBDDManager& m, KEFOBDDFrame& frame, KEFOBDDNode* child, KEF
 // chains of nodes held once above the two, the descent from any call that
 // is recorded meets the pair at most once (each call steps down the operand
 // of the lower label, or both), and the pair comes back only from the few
-// recorded calls at the ends of those chains. On the BDD builds of the
-// benchmark models about a third of the look-ups are of such pairs and
-// 0.2 to 0.3% of them were found; each look-up costs a miss in the memory
-// caches, and the record it writes evicts one that would be found. Counts
-// can only be higher than the number of holders (a result made on the way
-// may coincide with a node for a while), so a pair that can come back by
-// several paths is always recorded. Once the pair memo is on (an operation
-// expanding pairs again), every pair is recorded, as before.
+// recorded calls at the ends of those chains. In the BDD builds of the
+// largest benchmark models, a third to a half of the look-ups were of such
+// pairs and 0.2 to 0.3% of those were found; each look-up costs a miss in
+// the memory caches, and the record it writes evicts one that would be
+// found. Counts can only be higher than the number of holders (a result
+// made on the way may coincide with a node for a while), so a pair that can
+// come back by several paths is always recorded. Once the pair memo is on
+// (an operation expanding pairs again), every pair is recorded, as before.
 template <int Code>
 bool BeginPairExpansion(KEFOBDDManager& m, KEFOBDDFrame& call, KEFOBDDNode*& result) {
     OrderOperands(call);
