@@ -4,8 +4,8 @@
 // is first touched (and faulted in) while the build waits. The pool carves
 // the arrays of the usual sizes (a power of two of 2 KB to 512 KB) out of
 // chunks of 2 MB, advised to huge pages. The arrays of the first chunk are
-// backed as they are carved; the chunks after it are mapped a chunk ahead and populated in the
-// background, with huge pages (PLOVMemoryManager::Backing::
+// backed as they are carved; the chunks after it are mapped a chunk ahead
+// and populated in the background (PLOVMemoryManager::Backing::
 // PopulatedHugePages). Released arrays go to a free list by size and are
 // zeroed again when they are reused. Arrays of other sizes are plain cells.
 //

@@ -123,7 +123,7 @@ public:
     const void* GetBucketAddress(std::uint64_t h) const { return _buckets + BucketOfHash(h); }
 
     // Links (see the top of this file).
-    static const std::uintptr_t addressMask = (std::uintptr_t(1) << 48) - 1;
+    static const std::uintptr_t addressMask = KEFOBDDNode::linkAddressMask;
     static const std::uintptr_t codeMask = std::uintptr_t(0x7FFF) << 48;
     static const std::uintptr_t hasSuccessor = std::uintptr_t(1) << 63;
     static std::uintptr_t CodeBits(std::uint64_t h) { return static_cast<std::uintptr_t>((h >> 8) & 0x7FFF) << 48; }

@@ -26,12 +26,15 @@ public:
     // The largest variable index a node may carry.
     static const int maximumVariableIndex = 0xFFFFFD;
     static const std::uint32_t saturatedCount = 255u;
+    // The bits of a chain link that hold the address of the node it leads
+    // to (bdd_hash_table.h).
+    static const std::uintptr_t linkAddressMask = (std::uintptr_t(1) << 48) - 1;
 
     int GetIndex() const { return static_cast<int>(_word & indexMask); }
     int GetReferenceCount() const { return static_cast<int>(_word >> 24); }
     KEFOBDDNode* GetThenSon() const { return _then; }
     KEFOBDDNode* GetElseSon() const { return _else; }
-    KEFOBDDNode* GetNext() const { return reinterpret_cast<KEFOBDDNode*>(_next & ((std::uintptr_t(1) << 48) - 1)); }
+    KEFOBDDNode* GetNext() const { return reinterpret_cast<KEFOBDDNode*>(_next & linkAddressMask); }
     bool IsFree() const { return (_word & indexMask) == 0; }
 
     int GetIntValue() const { return _value; }

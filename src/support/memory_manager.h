@@ -65,9 +65,9 @@ public:
     // Backs the 4 KB pages that overlap [pointer, pointer + size) at once,
     // without changing what they hold, in one request to the system: on
     // virtual machines a page fault costs two to ten times as much as a
-    // page backed that way, depending on the host. The pages must be mapped by the process (the heap's
-    // or a block of NewLargeCell). Does nothing where the system does not
-    // know the request.
+    // page backed that way, depending on the host. The pages must be mapped
+    // by the process (the heap's or a block of NewLargeCell). Does nothing
+    // where the system does not know the request.
     static void BackPagesNow(void* pointer, std::size_t size) noexcept;
 
     static void SetTraceAllocations(bool flag);
