@@ -382,9 +382,12 @@ void KEFOScriptPrinter::_SeparateJuxtaposed(std::vector<std::string>& texts) {
         std::string& next = texts[i];
         // A leading "-" would be read as a subtraction from the previous one.
         if (!next.empty() && next[0] == '-') next = "(" + next + ")";
-        // "(" after a bare function keyword would be read as its argument list.
-        if (!next.empty() && next[0] == '(' && EndsWithFunctionKeyword(texts[i - 1]))
-            texts[i - 1] = "(" + texts[i - 1] + ")";
+        // "(" after a bare function keyword would be read as its argument
+        // list. The parenthesized text starts with "(" in turn, so the one
+        // before it is looked at again.
+        for (std::size_t j = i; j > 0 && !texts[j].empty() && texts[j][0] == '(' && EndsWithFunctionKeyword(texts[j - 1]);
+             --j)
+            texts[j - 1] = "(" + texts[j - 1] + ")";
     }
 }
 

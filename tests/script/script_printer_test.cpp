@@ -167,6 +167,10 @@ TEST_F(ScriptPrinterTest, ArgumentsThatWouldMergeAreParenthesized) {
     EXPECT_EQ(Reprint("print (-max) (a + b) * c;"), "print (-max) (a + b) * c;\n");
     EXPECT_EQ(Reprint("print (a-max) (a + b) * c;"), "print a-max (a + b) * c;\n");
     EXPECT_EQ(Reprint("print max x.max 'q;"), "print max x.max 'q;\n");
+    // Parenthesizing an argument that ends with a keyword makes it start
+    // with "(" in turn, so the argument before it is parenthesized as well.
+    EXPECT_EQ(Reprint("print b - min b - min - c;"), "print (b - min) (b - min) (-c);\n");
+    EXPECT_EQ(Reprint("print a - max b - min c - min - d;"), "print (a - max) (b - min) (c - min) (-d);\n");
 }
 
 // A printed block keeps an inner conditional from taking the else; the
