@@ -385,9 +385,10 @@ void KEFOScriptPrinter::_SeparateJuxtaposed(std::vector<std::string>& texts) {
         // "(" after a bare function keyword would be read as its argument
         // list. The parenthesized text starts with "(" in turn, so the one
         // before it is looked at again.
-        for (std::size_t j = i; j > 0 && !texts[j].empty() && texts[j][0] == '(' && EndsWithFunctionKeyword(texts[j - 1]);
-             --j)
+        for (std::size_t j = i; j > 0; --j) {
+            if (texts[j].empty() || texts[j][0] != '(' || !EndsWithFunctionKeyword(texts[j - 1])) break;
             texts[j - 1] = "(" + texts[j - 1] + ")";
+        }
     }
 }
 
