@@ -214,6 +214,9 @@ private:
     void _Text(const std::string& text) { _Append(text.data(), text.size()); }
     void _Separator() { _Append(_valueSeparator.data(), _valueSeparator.size()); }
     void _Real(double value);
+    // Writes the text of a real at out, which has room for 32 characters;
+    // the end of the text.
+    char* _PutReal(char* out, double value);
     void _Integer(long long value);
     void _GrowBuffer(std::size_t size);
     // Ends the line; hands the buffer to the stream when it is full, and

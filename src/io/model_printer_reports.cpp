@@ -198,17 +198,14 @@ void KEFOModelPrinter::_GrowBuffer(std::size_t size) {
     _buffer.resize(capacity);
 }
 
-void KEFOModelPrinter::_Real(double value) {
-    if (_bufferUsed + 32 > _buffer.size()) _GrowBuffer(32);
-    char* out = _buffer.data() + _bufferUsed;
+char* KEFOModelPrinter::_PutReal(char* out, double value) {
     std::uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     static_assert(numberOfRealTexts == 256, "the slot is the top byte of the scrambled bits");
     RealText& known = _realTexts[(bits * 0x9e3779b97f4a7c15ULL) >> 56];
     if (known.length != 0 && known.bits == bits) {
         std::memcpy(out, known.text, known.length);
-        _bufferUsed += known.length;
-        return;
+        return out + known.length;
     }
     const std::size_t length = FormatRealWithDigits(value, _reportDigits, out);
     if (length < sizeof known.text) {
@@ -216,7 +213,13 @@ void KEFOModelPrinter::_Real(double value) {
         known.length = static_cast<unsigned char>(length);
         std::memcpy(known.text, out, length);
     }
-    _bufferUsed += length;
+    return out + length;
+}
+
+void KEFOModelPrinter::_Real(double value) {
+    if (_bufferUsed + 32 > _buffer.size()) _GrowBuffer(32);
+    char* out = _buffer.data() + _bufferUsed;
+    _bufferUsed += static_cast<std::size_t>(_PutReal(out, value) - out);
 }
 
 void KEFOModelPrinter::_Integer(long long value) {
@@ -331,7 +334,12 @@ void KEFOModelPrinter::_PrintCutsetsOfZBDD(KEFOBDDHandle* handle, PLOVStream* st
     std::vector<Index> indices(static_cast<std::size_t>(manager->GetSizeOfEntryTable()) + 1,
                                Index{0.0, 0, 0, false});
     std::vector<char> pool;
-    auto lookUp = [&](int index) -> const Index& {
+    std::size_t longestName = 0;
+    const char* const separator = _valueSeparator.data();
+    const std::size_t separatorSize = _valueSeparator.size();
+    // The first look-up of an index fills its record, out of line: the
+    // others are one test.
+    auto learn = [&](int index) __attribute__((noinline)) -> const Index& {
         if (index >= static_cast<int>(indices.size())) indices.resize(static_cast<std::size_t>(index) + 1, Index{0.0, 0, 0, false});
         Index& data = indices[static_cast<std::size_t>(index)];
         if (!data.known) {
@@ -341,9 +349,35 @@ void KEFOModelPrinter::_PrintCutsetsOfZBDD(KEFOBDDHandle* handle, PLOVStream* st
             data.offset = pool.size();
             pool.insert(pool.end(), name, name + data.size);
             pool.insert(pool.end(), 16, '\0');
+            if (data.size > longestName) longestName = data.size;
             data.known = true;
         }
         return data;
+    };
+    auto lookUp = [&](int index) -> const Index& {
+        if (static_cast<std::size_t>(index) < indices.size()) {
+            const Index& data = indices[static_cast<std::size_t>(index)];
+            if (data.known) return data;
+        }
+        return learn(index);
+    };
+
+    // The rank as text, counted up digit by digit at each line instead of
+    // being converted again.
+    char rankText[24];
+    std::size_t rankLength =
+        static_cast<std::size_t>(std::to_chars(rankText, rankText + sizeof rankText, _rank).ptr - rankText);
+    auto countRank = [&]() {
+        ++_rank;
+        std::size_t i = rankLength;
+        while (i > 0 && rankText[i - 1] == '9') rankText[--i] = '0';
+        if (i > 0) {
+            ++rankText[i - 1];
+        } else {
+            std::memmove(rankText + 1, rankText, rankLength);
+            rankText[0] = '1';
+            ++rankLength;
+        }
     };
 
     stack.push_back(Pending{handle->GetRootNode(), 0, 1.0});
@@ -362,51 +396,59 @@ void KEFOModelPrinter::_PrintCutsetsOfZBDD(KEFOBDDHandle* handle, PLOVStream* st
             node = node->GetThenSon();
         }
         if (!manager->IsLeafEmptyProduct(node)) continue;
-        // One line for the working cutset.
-        ++_rank;
+        // One line for the working cutset, written in place once the buffer
+        // has room for the longest line it can be: five columns of at most
+        // 32 characters and the names, each copied by whole 16-byte blocks.
+        countRank();
+        const int order = cutset.GetOrder();
+        const std::size_t bound =
+            5 * (32 + separatorSize) + static_cast<std::size_t>(order) * (longestName + 16 + separatorSize) + 1;
+        if (_bufferUsed + bound > _buffer.size()) _GrowBuffer(bound);
+        char* const start = _buffer.data() + _bufferUsed;
+        char* out = start;
+        auto separate = [&]() {
+            if (separatorSize == 1) {
+                *out++ = separator[0];
+            } else {
+                std::memcpy(out, separator, separatorSize);
+                out += separatorSize;
+            }
+        };
         bool first = true;
         auto column = [&]() {
-            if (!first) _Separator();
+            if (!first) separate();
             first = false;
         };
         if (_printRank) {
             column();
-            _Integer(_rank);
+            std::memcpy(out, rankText, rankLength);
+            out += rankLength;
         }
         if (_printOrder) {
             column();
-            _Integer(cutset.GetOrder());
+            out = std::to_chars(out, out + 32, order).ptr;
         }
         if (_printProbability) {
             column();
-            _Real(probability);
+            out = _PutReal(out, probability);
         }
         if (contribution) {
             column();
-            _Real(top != 0.0 ? probability / top : 0.0);
+            out = _PutReal(out, top != 0.0 ? probability / top : 0.0);
         }
         if (_printFailureIntensity) {
             column();
-            _Real(manager->ComputeFailureIntensityOfMinimalCutset(&cutset));
+            out = _PutReal(out, manager->ComputeFailureIntensityOfMinimalCutset(&cutset));
         }
-        const int order = cutset.GetOrder();
         const int* members = cutset.GetIndices();
-        const bool oneCharacterSeparator = _valueSeparator.size() == 1;
         for (int k = 0; k < order; ++k) {
-            if (anyColumn || k > 0) {
-                if (oneCharacterSeparator) {
-                    _Append(_valueSeparator.data(), 1);
-                } else {
-                    _Separator();
-                }
-            }
+            if (anyColumn || k > 0) separate();
             const Index& data = lookUp(members[k]);
-            if (_bufferUsed + data.size + 16 > _buffer.size()) _GrowBuffer(data.size + 16);
-            char* to = _buffer.data() + _bufferUsed;
             const char* from = pool.data() + data.offset;
-            for (std::size_t i = 0; i < data.size; i += 16) std::memcpy(to + i, from + i, 16);
-            _bufferUsed += data.size;
+            for (std::size_t i = 0; i < data.size; i += 16) std::memcpy(out + i, from + i, 16);
+            out += data.size;
         }
+        _bufferUsed += static_cast<std::size_t>(out - start);
         _EndLine(stream);
     }
 }

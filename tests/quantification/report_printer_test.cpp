@@ -69,6 +69,46 @@ TEST(MinimalCutsetReport, RanksCountEveryLineOfALargeFamilyInOrder) {
     EXPECT_EQ(0u, lines[13].find("12\t2988\te12\te13\t"));
 }
 
+TEST(MinimalCutsetReport, EveryColumnWithALongSeparatorLongNamesAndRanksPastAHundred) {
+    // 110 events with names of 36 to 38 characters (three blocks of the
+    // copy), and the 109 cutsets of two neighbours, written with every
+    // column and a separator of three characters; each line is rebuilt
+    // here with printf.
+    SumOfProducts m;
+    std::vector<std::string> names;
+    std::vector<double> p;
+    std::vector<double> w;
+    for (int e = 0; e < 110; ++e) {
+        names.push_back("a-basic-event-with-a-rather-long-name-" + std::to_string(e));
+        p.push_back(0.5 / (e + 2));
+        w.push_back(1e-3 * (e + 1));
+        KEFOVariable* event = m.model->NewVariable(KEFOType::StateVariable, names.back().c_str());
+        event->SetProbabilityDistribution(m.model->NewRealExpression(p.back()));
+        event->SetBDDIndex(e + 1);
+        m.manager->SetModelVariable(e + 1, event);
+        m.events.push_back(event);
+    }
+    Products products;
+    for (int e = 0; e + 1 < 110; ++e) products.push_back({e, e + 1});
+    m.Build(products);
+    m.LoadProbabilities();
+    for (int e = 0; e < 110; ++e) m.manager->SetFailureIntensity(e + 1, w[static_cast<std::size_t>(e)]);
+    KEFOModelPrinter printer;
+    printer.SetMinimalCutsetColumns(true, true, true, true, true);
+    printer.SetValueSeparator(" | ");
+    const double top = 0.37;
+    std::string expected = "variable | top\nsource-handle | ZBDD\ntime | 0\nrare-event-approximation | 0.37\n";
+    for (std::size_t k = 0; k + 1 < 110; ++k) {
+        const double probability = p[k] * p[k + 1];
+        const double intensity = w[k] * p[k + 1] + w[k + 1] * p[k];
+        char line[400];
+        std::snprintf(line, sizeof line, "%zu | 2 | %.6g | %.6g | %.6g | %s | %s\n", k + 1, probability,
+                      probability / top, intensity, names[k].c_str(), names[k + 1].c_str());
+        expected += line;
+    }
+    EXPECT_EQ(expected, CutsetReport(m, printer, top));
+}
+
 TEST(MinimalCutsetReport, RepeatedAndDistinctRealsKeepTheirTextAcrossReportsAndDigits) {
     // 1500 single-event cutsets: three probabilities repeated over 600
     // events, then 900 distinct ones sharing slots of the printer's table of
